@@ -1,0 +1,29 @@
+// The program code page (GB18030) and its conversions to and from Unicode, in one place.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Strict where data enters the program (database text, files, arguments): invalid input
+// raises EEncodingError. Lenient where the program shows or copies its own bytes: an
+// undecodable byte becomes U+FFFD.
+enum class TConversion { Strict, Lenient };
+
+std::string CodePageToUtf8(std::string_view text, TConversion mode);
+std::string Utf8ToCodePage(std::string_view text, TConversion mode);
+std::u16string CodePageToUtf16(std::string_view text, TConversion mode);
+std::string Utf16ToCodePage(std::u16string_view text, TConversion mode);
+std::string Utf16ToUtf8(std::u16string_view text, TConversion mode);
+std::u16string Utf8ToUtf16(std::string_view text, TConversion mode);
+
+// Bytes of the GB18030 character that starts at text[pos]: 1, 2 or 4; 0 when the bytes
+// there start no valid character (or it is cut off by the end of text).
+int CodePageCharLength(std::string_view text, size_t pos);
+
+// True when every character is one or two bytes, that is, the text is plain GBK.
+bool IsGbkCompatible(std::string_view text);
+
+} // namespace platform

@@ -1,0 +1,174 @@
+// GB18030 conversions over iconv. Descriptors are opened once per thread and reused,
+// since database text is converted cell by cell.
+#include "platform/CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+#include "base/Exception.h"
+#include "base/Format.h"
+
+namespace platform {
+namespace {
+
+constexpr const char* kCodePage = "GB18030";
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
+        if (FHandle == reinterpret_cast<iconv_t>(-1))
+            throw EEncodingError(Format("The conversion from %s to %s is not available", from, to));
+    }
+    ~Converter() { iconv_close(FHandle); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts all of input. On an invalid or cut-off sequence: Strict throws, Lenient
+    // writes replacement and skips unitSize bytes of input.
+    std::string Run(std::string_view input, TConversion mode, std::string_view replacement,
+                    size_t unitSize, const char* what) {
+        iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
+        std::string output;
+        output.resize(input.size() * 2 + 16);
+        char* in = const_cast<char*>(input.data());
+        size_t inLeft = input.size();
+        size_t written = 0;
+        while (inLeft > 0) {
+            char* out = output.data() + written;
+            size_t outLeft = output.size() - written;
+            size_t result = iconv(FHandle, &in, &inLeft, &out, &outLeft);
+            written = output.size() - outLeft;
+            if (result != static_cast<size_t>(-1)) break;
+            if (errno == E2BIG) {
+                output.resize(output.size() * 2 + 16);
+                continue;
+            }
+            size_t offset = input.size() - inLeft;
+            if (mode == TConversion::Strict)
+                throw EEncodingError(Format("Invalid %s text at byte %zu", what, offset));
+            output.resize(written);
+            output += replacement;
+            written = output.size();
+            output.resize(written + inLeft * 2 + 16);
+            size_t skip = unitSize < inLeft ? unitSize : inLeft;
+            in += skip;
+            inLeft -= skip;
+        }
+        output.resize(written);
+        return output;
+    }
+
+private:
+    iconv_t FHandle;
+};
+
+Converter& ConverterFor(int which) {
+    thread_local Converter toUtf8("UTF-8", kCodePage);
+    thread_local Converter fromUtf8(kCodePage, "UTF-8");
+    thread_local Converter toUtf16("UTF-16LE", kCodePage);
+    thread_local Converter fromUtf16(kCodePage, "UTF-16LE");
+    thread_local Converter utf16ToUtf8("UTF-8", "UTF-16LE");
+    thread_local Converter utf8ToUtf16("UTF-16LE", "UTF-8");
+    switch (which) {
+    case 0: return toUtf8;
+    case 1: return fromUtf8;
+    case 2: return toUtf16;
+    case 3: return fromUtf16;
+    case 4: return utf16ToUtf8;
+    default: return utf8ToUtf16;
+    }
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool IsAscii(std::u16string_view text) {
+    for (char16_t c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+std::string_view AsBytes(std::u16string_view text) {
+    return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)};
+}
+
+std::u16string FromBytes(const std::string& bytes) {
+    std::u16string result(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < result.size(); ++i)
+        result[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                          (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return result;
+}
+
+// U+FFFD in the code page, UTF-8 and UTF-16LE.
+constexpr std::string_view kReplacementCodePage = "\x84\x31\xA4\x37";
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+constexpr std::string_view kReplacementUtf16{"\xFD\xFF", 2};
+
+} // namespace
+
+std::string CodePageToUtf8(std::string_view text, TConversion mode) {
+    if (IsAscii(text)) return std::string(text);
+    return ConverterFor(0).Run(text, mode, kReplacementUtf8, 1, "GB18030");
+}
+
+std::string Utf8ToCodePage(std::string_view text, TConversion mode) {
+    if (IsAscii(text)) return std::string(text);
+    return ConverterFor(1).Run(text, mode, kReplacementCodePage, 1, "UTF-8");
+}
+
+std::u16string CodePageToUtf16(std::string_view text, TConversion mode) {
+    if (IsAscii(text)) return std::u16string(text.begin(), text.end());
+    return FromBytes(ConverterFor(2).Run(text, mode, kReplacementUtf16, 1, "GB18030"));
+}
+
+std::string Utf16ToCodePage(std::u16string_view text, TConversion mode) {
+    if (IsAscii(text)) {
+        std::string result(text.size(), '\0');
+        for (size_t i = 0; i < text.size(); ++i) result[i] = static_cast<char>(text[i]);
+        return result;
+    }
+    return ConverterFor(3).Run(AsBytes(text), mode, kReplacementCodePage, 2, "UTF-16");
+}
+
+std::string Utf16ToUtf8(std::u16string_view text, TConversion mode) {
+    if (IsAscii(text)) {
+        std::string result(text.size(), '\0');
+        for (size_t i = 0; i < text.size(); ++i) result[i] = static_cast<char>(text[i]);
+        return result;
+    }
+    return ConverterFor(4).Run(AsBytes(text), mode, kReplacementUtf8, 2, "UTF-16");
+}
+
+std::u16string Utf8ToUtf16(std::string_view text, TConversion mode) {
+    if (IsAscii(text)) return std::u16string(text.begin(), text.end());
+    return FromBytes(ConverterFor(5).Run(text, mode, kReplacementUtf16, 1, "UTF-8"));
+}
+
+int CodePageCharLength(std::string_view text, size_t pos) {
+    if (pos >= text.size()) return 0;
+    auto byteAt = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byteAt(pos);
+    if (lead < 0x80) return 1;
+    if (lead == 0x80 || lead == 0xFF || pos + 1 >= text.size()) return 0;
+    unsigned char second = byteAt(pos + 1);
+    if ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFE)) return 2;
+    if (second < 0x30 || second > 0x39 || pos + 3 >= text.size()) return 0;
+    unsigned char third = byteAt(pos + 2), fourth = byteAt(pos + 3);
+    if (third >= 0x81 && third <= 0xFE && fourth >= 0x30 && fourth <= 0x39) return 4;
+    return 0;
+}
+
+bool IsGbkCompatible(std::string_view text) {
+    for (size_t pos = 0; pos < text.size();) {
+        int length = CodePageCharLength(text, pos);
+        if (length == 0 || length == 4) return false;
+        pos += static_cast<size_t>(length);
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs every test: setup, build, all CTest labels (with a throwaway MariaDB server for the
+# integration tests), then the unit tests again under address and undefined-behaviour sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+scripts/setup.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DQUORVEL_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+
+if [ -x scripts/test-db.sh ]; then
+  eval "$(scripts/test-db.sh start)"
+  trap '"$root"/scripts/test-db.sh stop' EXIT
+fi
+(cd build && ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-asan -DQUORVEL_WERROR=ON -DQUORVEL_SANITIZE=ON -DQUORVEL_UNIT_ONLY=ON \
+  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j"$jobs" -L unit)
+echo "All tests passed."
