@@ -406,6 +406,12 @@ void TMemoComponent::UpdateScrollBars() {
     bracket.Close();
 }
 
+void TMemoComponent::WindowCreated() {
+    UpdateFontMetrics();
+    CreateTextCaret();
+    UpdateScrollBars();
+}
+
 // The painter, the font metrics and the back buffer come with the window's canvas.
 void TMemoComponent::PaintRowText(TCustomRange&, int, int, int) {}
 void TMemoComponent::PaintMargins(const platform::TRect&, const platform::TRect&, platform::Canvas*) {}

@@ -201,6 +201,10 @@ public:
     int VisibleRows() const { return FVisibleRows; }
     int VisibleCols() const { return FVisibleCols; }
 
+    // The window came to exist, or changed its size: measure and size the scroll bars.
+    void WindowCreated();
+    void Resized() { UpdateScrollBars(); }
+
     // Paints the rows of range now (Range.Paint).
     void PaintRange(TCustomRange& range);
     bool Dragging() const { return FDragging; }
