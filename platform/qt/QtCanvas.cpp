@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -62,13 +63,8 @@ TGlyphTable& Glyphs() {
     return table;
 }
 
-// One character of a piece: its first cell (relative to the piece's first byte), the cells
-// its glyph takes, and its code point (0: a replacement mark).
-struct TCharCell {
-    int Cell;
-    int Span;
-    char32_t Code;
-};
+// Spaces and control codes leave their cells blank; 0 is the replacement mark.
+bool IsVisible(char32_t code) { return code == 0 || (code > 0x20 && code != 0x7F); }
 
 // Splits the piece into characters, decoding from the row start so that a character cut
 // by either edge of the piece is found whole.
@@ -119,6 +115,13 @@ unsigned StyleBits(TFontStyles style) {
 }
 
 } // namespace
+
+size_t QtCanvas::TCellKeyHash::operator()(const TCellKey& key) const {
+    size_t hash = std::hash<const void*>()(key.Face);
+    hash = hash * 1000003u ^ key.Fore;
+    hash = hash * 1000003u ^ key.Back;
+    return hash * 1000003u ^ key.Code;
+}
 
 QtCanvas::QtCanvas(QImage* image, const QPalette& palette) : FImage(image), FPalette(palette) {}
 
@@ -189,30 +192,12 @@ void QtCanvas::FillRect(const TRect& rect) {
     Damage(area);
 }
 
-void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece) {
-    QRect area = Clip(rect);
-    if (area.isEmpty()) return;
-    QPainter& painter = Painter();
-    painter.fillRect(area, QtColorFor(FBrush, FPalette));
-    Damage(area);
-    if (piece.Text.empty()) return;
-
-    TFace& face = Face();
+// Draws chars (cells relative to x) with their top at y, through the painter's clip.
+void QtCanvas::DrawCharacters(QPainter& painter, TFace& face, const std::vector<TCharCell>& chars,
+                              int x, int y, const QColor& color) {
     const int cell = face.CellWidth;
-    // Only the cells the rectangle shows.
-    const int firstCell = (area.left() - x) / cell - 1;
-    const int lastCell = (area.right() - x) / cell + 1;
-    thread_local std::vector<TCharCell> chars;
-    chars.clear();
-    CharactersOf(piece, firstCell, lastCell, chars);
-    if (chars.empty()) return;
-
-    const QColor color = QtColorFor(FFont.Color, FPalette);
     const int baseline = y + face.Ascent;
-    painter.save();
-    painter.setClipRect(area);
     painter.setPen(color);
-
     QString text;
     text.reserve(static_cast<qsizetype>(chars.size()));
     for (const TCharCell& ch : chars) {
@@ -230,7 +215,7 @@ void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece
     std::vector<const TCharCell*> fallback;
     for (size_t i = 0; i < chars.size(); ++i) {
         const TCharCell& ch = chars[i];
-        if (ch.Code == 0x20 || (ch.Code != 0 && (ch.Code < 0x20 || ch.Code == 0x7F))) continue;
+        if (!IsVisible(ch.Code)) continue;
         int left = x + ch.Cell * cell;
         if (ch.Code == 0) {
             // A byte that starts no character: a hollow box in its cell.
@@ -247,6 +232,7 @@ void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece
         runGlyphs.push_back(glyph);
         runPositions.push_back(QPointF(left, 0));
     }
+    painter.save();
     if (face.Slant) {
         QTransform slant;
         slant.translate(0, baseline);
@@ -270,16 +256,91 @@ void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece
             painter.drawText(QPointF(x + ch->Cell * cell, 0), one);
         }
     }
-    painter.resetTransform();
+    painter.restore();
+}
+
+// The picture of one character on its background, as wide as its cells and one row high.
+const QtCanvas::TCellImage& QtCanvas::CellImage(TFace& face, const TCharCell& ch, QRgb fore, QRgb back) {
+    TCellKey key{&face, fore, back, ch.Code};
+    auto found = FCells.find(key);
+    if (found != FCells.end()) return found->second;
+    // The same characters in the same colours come back frame after frame; a bound keeps a
+    // text of many colours from growing the cache without end.
+    if (FCells.size() >= kMaxCells) FCells.clear();
+    QImage picture(ch.Span * face.CellWidth, face.Height, QImage::Format_RGB32);
+    picture.fill(back);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        std::vector<TCharCell> one{TCharCell{0, ch.Span, ch.Code}};
+        DrawCharacters(painter, face, one, 0, 0, QColor::fromRgb(fore));
+    }
+    TCellImage& image = FCells[key];
+    image.Width = picture.width();
+    image.Height = picture.height();
+    image.Pixels.resize(static_cast<size_t>(image.Width) * image.Height);
+    for (int row = 0; row < image.Height; ++row)
+        std::memcpy(&image.Pixels[static_cast<size_t>(row) * image.Width], picture.constScanLine(row),
+                    static_cast<size_t>(image.Width) * sizeof(uint32_t));
+    return image;
+}
+
+void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece) {
+    QRect area = Clip(rect);
+    if (area.isEmpty()) return;
+    QPainter& painter = Painter();
+    const QColor back = QtColorFor(FBrush, FPalette);
+    painter.fillRect(area, back);
+    Damage(area);
+    if (piece.Text.empty()) return;
+
+    TFace& face = Face();
+    const int cell = face.CellWidth;
+    // Only the cells the rectangle shows.
+    const int firstCell = (area.left() - x) / cell - 1;
+    const int lastCell = (area.right() - x) / cell + 1;
+    thread_local std::vector<TCharCell> chars;
+    chars.clear();
+    CharactersOf(piece, firstCell, lastCell, chars);
+    const QColor color = QtColorFor(FFont.Color, FPalette);
+
+    if (!face.Slant && FImage->format() == QImage::Format_RGB32) {
+        // Each character is copied from its cached picture, cut to the rectangle. (Slanted
+        // glyphs reach into the next cell, so they are drawn directly instead.)
+        const QRgb fore = color.rgb(), backRgb = back.rgb();
+        uchar* bits = FImage->bits();
+        const qsizetype stride = FImage->bytesPerLine();
+        for (const TCharCell& ch : chars) {
+            if (!IsVisible(ch.Code)) continue;
+            const TCellImage& image = CellImage(face, ch, fore, backRgb);
+            const int left = x + ch.Cell * cell;
+            const int fromX = std::max(left, area.left());
+            const int toX = std::min(left + image.Width, area.right() + 1);
+            const int fromY = std::max(y, area.top());
+            const int toY = std::min(y + image.Height, area.bottom() + 1);
+            if (fromX >= toX) continue;
+            const size_t bytes = static_cast<size_t>(toX - fromX) * sizeof(uint32_t);
+            for (int row = fromY; row < toY; ++row)
+                std::memcpy(bits + row * stride + static_cast<qsizetype>(fromX) * 4,
+                            &image.Pixels[static_cast<size_t>(row - y) * image.Width + (fromX - left)], bytes);
+        }
+    } else if (!chars.empty()) {
+        painter.save();
+        painter.setClipRect(area);
+        DrawCharacters(painter, face, chars, x, y, color);
+        painter.restore();
+    }
+
     if (FFont.Style.Contains(TFontStyle::fsUnderline) || FFont.Style.Contains(TFontStyle::fsStrikeOut)) {
+        const int baseline = y + face.Ascent;
         int from = std::max(x, area.left());
         int to = std::min(x + static_cast<int>(piece.Text.size()) * cell, area.right() + 1);
+        QRect line(from, 0, to - from, face.LineWidth);
         if (FFont.Style.Contains(TFontStyle::fsUnderline))
-            painter.fillRect(QRect(from, baseline + face.UnderlinePos, to - from, face.LineWidth), color);
+            painter.fillRect(line.translated(0, baseline + face.UnderlinePos).intersected(area), color);
         if (FFont.Style.Contains(TFontStyle::fsStrikeOut))
-            painter.fillRect(QRect(from, baseline - face.StrikeOutPos, to - from, face.LineWidth), color);
+            painter.fillRect(line.translated(0, baseline - face.StrikeOutPos).intersected(area), color);
     }
-    painter.restore();
 }
 
 int QtCanvas::TextWidth(std::string_view text) {

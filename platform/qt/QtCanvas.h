@@ -8,14 +8,25 @@
 #include <QPalette>
 #include <QRawFont>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <tuple>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Canvas.h"
 
 namespace platform::qt {
+
+// One character of a piece: its first cell (relative to the piece's first byte), the cells
+// its glyph takes, and its code point (0: a replacement mark).
+struct TCharCell {
+    int Cell;
+    int Span;
+    char32_t Code;
+};
 
 class QtCanvas : public Canvas {
 public:
@@ -64,8 +75,28 @@ private:
     };
     using TFaceKey = std::tuple<std::string, int, unsigned>;
 
+    struct TCellImage {
+        int Width = 0;
+        int Height = 0;
+        std::vector<uint32_t> Pixels;
+    };
+    struct TCellKey {
+        const TFace* Face;
+        QRgb Fore;
+        QRgb Back;
+        char32_t Code;
+        bool operator==(const TCellKey&) const = default;
+    };
+    struct TCellKeyHash {
+        size_t operator()(const TCellKey& key) const;
+    };
+    static constexpr size_t kMaxCells = 16384;
+
     QPainter& Painter();
     TFace& Face();
+    void DrawCharacters(QPainter& painter, TFace& face, const std::vector<TCharCell>& chars, int x,
+                        int y, const QColor& color);
+    const TCellImage& CellImage(TFace& face, const TCharCell& ch, QRgb fore, QRgb back);
     void Damage(const QRect& rect);
     QRect Clip(const TRect& rect) const;
 
@@ -76,6 +107,7 @@ private:
     TColor FBrush = clWindow;
     std::map<TFaceKey, TFace> FFaces;
     TFace* FFace = nullptr;
+    std::unordered_map<TCellKey, TCellImage, TCellKeyHash> FCells;
 };
 
 class QtBitmap : public Bitmap {

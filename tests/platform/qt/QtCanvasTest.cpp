@@ -142,6 +142,34 @@ TEST(QtCanvas, OpaqueClippedTextAndColours) {
     EXPECT_GT(InkIn(image, QRect(6, 0, 6, kRowHeight), QColor(Qt::blue).rgb()), 0);
 }
 
+TEST(QtCanvas, StylesDrawOnTheirCells) {
+    const QRgb white = QColor(Qt::white).rgb();
+    auto draw = [](TFontStyles style, const std::string& text) {
+        QImage image = BlankRow(6);
+        QtCanvas canvas(&image, QPalette());
+        TFontData font = EditorFont();
+        font.Style = style;
+        canvas.SetFont(font);
+        canvas.SetBrushColor(clWhite);
+        canvas.TextRect({0, 0, 24, kRowHeight}, 0, 0, text);
+        canvas.Flush();
+        return image;
+    };
+    // Underline and strike-out add a line under (through) the text cells only.
+    QImage plain = draw({}, "ab");
+    QImage underlined = draw({TFontStyle::fsUnderline}, "ab");
+    EXPECT_GT(InkIn(underlined, QRect(0, 0, 12, kRowHeight), white), InkIn(plain, QRect(0, 0, 12, kRowHeight), white));
+    EXPECT_EQ(InkIn(underlined, QRect(12, 0, 12, kRowHeight), white), 0);
+    EXPECT_NE(draw({TFontStyle::fsStrikeOut}, "ab"), plain);
+    // Italic (slanted by the canvas: the face has none) still puts a cut character's halves
+    // in their cells.
+    QImage italic = draw({TFontStyle::fsItalic}, "\xD6\xD0");
+    EXPECT_NE(italic, draw({}, "\xD6\xD0"));
+    EXPECT_GT(InkIn(italic, QRect(0, 0, 6, kRowHeight), white), 0);
+    EXPECT_GT(InkIn(italic, QRect(6, 0, 6, kRowHeight), white), 0);
+    EXPECT_EQ(InkIn(italic, QRect(14, 0, 10, kRowHeight), white), 0);
+}
+
 TEST(QtCanvas, PixelsMoveInsideAndBetweenImages) {
     QImage image(4, 40, QImage::Format_RGB32);
     const QColor bands[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
