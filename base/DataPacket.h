@@ -2,6 +2,7 @@
 // The database layer fills a packet; the in-memory result set (app/ResultSet) owns and edits it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -57,8 +58,10 @@ struct TFieldDef {
     bool ReadOnly = false; // the provider reports it as not updatable
 };
 
-// One column's cells. Only the vector of its storage is used; text and bytes live in one
+// One column's cells. Only the vectors of its storage are used; text and bytes live in one
 // arena per column with an (offset, length) per cell, so no cell owns a heap object.
+// A null cell still takes its slot in the value vector, so row i is always slot i.
+// Reading a cell with the wrong storage is a programming error (checked by assert).
 class TColumnData {
 public:
     explicit TColumnData(TValueStorage storage) : FStorage(storage) {}
@@ -76,15 +79,17 @@ public:
     void AppendDateTime(const TDateTimeParts& value);
     void AppendDateTimeText(std::string_view serverText); // a value the parts cannot hold
 
-    bool IsNull(size_t row) const { return FNull[row] != 0; }
-    int64_t Int64(size_t row) const;
-    uint64_t UInt64(size_t row) const;
-    double Double(size_t row) const;
-    float Single(size_t row) const;
-    bool Boolean(size_t row) const;
-    std::string_view Bytes(size_t row) const; // Bytes and Decimal storage, zero-date text
-    const TDateTimeParts& DateTime(size_t row) const;
-    bool HasDateTimeText(size_t row) const; // the cell holds the server's text instead of parts
+    bool IsNull(size_t row) const { return FNull[row] == kNull; }
+    int64_t Int64(size_t row) const { return FInts[row]; }
+    uint64_t UInt64(size_t row) const { return static_cast<uint64_t>(FInts[row]); }
+    double Double(size_t row) const { return FDoubles[row]; }
+    float Single(size_t row) const { return FSingles[row]; }
+    bool Boolean(size_t row) const { return FBooleans[row] != 0; }
+    // Bytes and Decimal storage, and the server text of a DateTime cell.
+    std::string_view Bytes(size_t row) const;
+    const TDateTimeParts& DateTime(size_t row) const { return FDates[row]; }
+    // The DateTime cell holds the server's text (Bytes gives it) instead of parts.
+    bool HasDateTimeText(size_t row) const { return FNull[row] == kDateText; }
 
     void SetNull(size_t row);
     void SetInt64(size_t row, int64_t value);
@@ -92,27 +97,37 @@ public:
     void SetDouble(size_t row, double value);
     void SetSingle(size_t row, float value);
     void SetBoolean(size_t row, bool value);
+    // Bytes and Decimal storage. The old bytes stay in the arena until the packet is dropped;
+    // edits are rare next to the rows a query delivers.
     void SetBytes(size_t row, std::string_view bytes);
     void SetDateTime(size_t row, const TDateTimeParts& value);
+    void SetDateTimeText(size_t row, std::string_view serverText);
 
-    void Reserve(size_t rows);
-    // Bytes held by the cells (for the memory benchmark).
+    void Reserve(size_t rows, size_t arenaBytes = 0);
+    void ShrinkToFit();
+    // Bytes the column holds, capacity included (for the memory benchmark).
     size_t MemoryUsed() const;
 
 private:
+    // A 12-byte (offset, length) into the arena; offsets beyond 4 GiB are split in two.
     struct Span {
-        uint64_t Offset;
+        uint32_t OffsetLow;
+        uint32_t OffsetHigh;
         uint32_t Length;
     };
-    void PushNullFlag(bool isNull) { FNull.push_back(isNull ? 1 : 0); }
+    static constexpr uint8_t kValue = 0, kNull = 1, kDateText = 2;
+
     Span Store(std::string_view bytes);
+    void PushSlot();
+    void SetFlag(size_t row, uint8_t flag) { FNull[row] = flag; }
 
     TValueStorage FStorage;
-    std::vector<uint8_t> FNull;   // 1: null; 2: a DateTime cell holding server text
-    std::vector<int64_t> FInts;   // Int64, UInt64 (bit pattern), Boolean
+    std::vector<uint8_t> FNull; // kValue, kNull or kDateText per row
+    std::vector<int64_t> FInts; // Int64, UInt64 (bit pattern)
+    std::vector<uint8_t> FBooleans;
     std::vector<double> FDoubles;
     std::vector<float> FSingles;
-    std::vector<Span> FSpans;     // Bytes, Decimal, and text of DateTime cells
+    std::vector<Span> FSpans; // Bytes, Decimal; for DateTime only the cells holding text
     std::vector<TDateTimeParts> FDates;
     std::string FArena;
 };
@@ -123,9 +138,12 @@ struct TDataPacket {
     std::vector<TColumnData> Columns;
     size_t RowCount = 0;
 
-    // Adds a column; names follow the result rules (COLUMN%d, %s_%d) at the result set.
+    // Adds a column with the storage of def; names follow the result rules (COLUMN%d, %s_%d)
+    // when the result set loads the packet.
     void AddField(const TFieldDef& def);
     // Every column must have had exactly one Append* for the row.
     void EndRow() { ++RowCount; }
+    void Reserve(size_t rows);
+    void ShrinkToFit();
     size_t MemoryUsed() const;
 };
