@@ -229,6 +229,7 @@ public:
             plans.push_back(std::move(*plan));
         }
         FetchAll(stmt, plans, packet);
+        packet.ShrinkToFit();
         return packet;
     }
 
