@@ -49,6 +49,16 @@ void AppendWideAsCodePage(std::string& target, std::u16string_view text) {
     }
 }
 
+void AppendUtf8AsCodePage(std::string& target, std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            target.append(text.substr(0, i));
+            target += Utf8ToCodePage(text.substr(i), TConversion::Strict);
+            return;
+        }
+    target.append(text);
+}
+
 std::string WideToCodePage(std::u16string_view text) {
     std::string result;
     AppendWideAsCodePage(result, text);
@@ -136,6 +146,7 @@ struct TColumnPlan {
     std::vector<char> Buffer;
     std::vector<SQLLEN> Indicators;
     size_t Packet = 0; // column index in the packet
+    bool Utf8 = false;  // text fetched as the connection's UTF-8 bytes
 };
 
 class TOdbcDatabase : public TDatabase {
@@ -178,6 +189,16 @@ public:
         std::string dbms = LowerCase(GetInfoText(SQL_DBMS_NAME));
         // SQLite does not hold text to its declared length, so no bound buffer is safe.
         FUnsizedText = dbms.find("sqlite") != std::string::npos;
+        // The MariaDB driver cuts wide text at the first NUL character; its bytes in the
+        // connection's character set arrive whole, so text is read that way when it is UTF-8.
+        FUtf8Text = false;
+        if (driver.find("maodbc") != std::string::npos || driver.find("myodbc") != std::string::npos) {
+            TDataPacket charset = OpenQuery("SELECT @@character_set_results", "");
+            if (charset.RowCount == 1 && !charset.Columns[0].IsNull(0)) {
+                std::string name = LowerCase(charset.Columns[0].Bytes(0));
+                FUtf8Text = name == "utf8mb4" || name == "utf8" || name == "utf8mb3";
+            }
+        }
     }
 
     void Close() override {
@@ -397,6 +418,15 @@ private:
             plan.Bound = true;
             break;
         case TFetchKind::WideText: {
+            if (FUtf8Text) {
+                plan.Utf8 = true;
+                plan.CType = SQL_C_BINARY;
+                size_t bytes = static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 4;
+                plan.Bound = columnSize > 0 && bytes <= kMaxBoundValueBytes &&
+                             plan.Def.DataType != TFieldType::ftMemo;
+                plan.ValueBytes = std::max<size_t>(bytes, 1);
+                break;
+            }
             plan.CType = SQL_C_WCHAR;
             // A character may take two UTF-16 units (characters outside the BMP).
             size_t bytes = (static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 2 + 1) *
@@ -507,9 +537,13 @@ private:
         }
         case TFetchKind::Bit: column.AppendBoolean(*value != 0); break;
         case TFetchKind::WideText: {
-            size_t units = static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
             std::string text;
-            AppendWideAsCodePage(text, WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
+            if (plan.Utf8) {
+                AppendUtf8AsCodePage(text, std::string_view(value, static_cast<size_t>(indicator)));
+            } else {
+                size_t units = static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
+                AppendWideAsCodePage(text, WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
+            }
             column.AppendBytes(text);
             break;
         }
@@ -595,7 +629,11 @@ private:
             column.AppendNull();
             return;
         }
-        if (plan.Fetch == TFetchKind::WideText) {
+        if (plan.Fetch == TFetchKind::WideText && plan.Utf8) {
+            std::string text;
+            AppendUtf8AsCodePage(text, bytes);
+            column.AppendBytes(text);
+        } else if (plan.Fetch == TFetchKind::WideText) {
             std::string text;
             AppendWideAsCodePage(text, WideView(reinterpret_cast<const SQLWCHAR*>(bytes.data()),
                                                 bytes.size() / sizeof(SQLWCHAR)));
@@ -641,6 +679,7 @@ private:
     bool FConnected = false;
     bool FAnsi = false;
     bool FUnsizedText = false;
+    bool FUtf8Text = false;
 };
 
 } // namespace

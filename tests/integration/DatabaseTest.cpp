@@ -118,6 +118,13 @@ TEST_F(TMariaDbTest, TypedQueryDeliversExactValuesAndKinds) {
             EXPECT_TRUE(packet.Columns[i].IsNull(1)) << packet.Fields[i].Name;
         }
 
+    // The driver's wide text stops at a NUL character; text arrives whole nonetheless.
+    Db->ExecuteCommand("CREATE TABLE nul (v varchar(10), t longtext)");
+    Db->ExecuteCommand(CP("INSERT INTO nul VALUES ('a\\0b中', 'c\\0d😀')"));
+    TDataPacket nul = Db->OpenQuery("select v, t from nul", "");
+    EXPECT_EQ(nul.Columns[0].Bytes(0), CP(std::string("a\0b中", 6)));
+    EXPECT_EQ(nul.Columns[1].Bytes(0), CP(std::string("c\0d😀", 7)));
+
     // The packet loads into the result set with SEL writable.
     TResultSet result;
     result.LoadPacket(std::move(packet));
