@@ -1,0 +1,341 @@
+#include "app/ValueRendering.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "app/Globals.h"
+#include "base/Exception.h"
+#include "base/Format.h"
+#include "base/ValueText.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+// More pieces than this and SQL Server's expression nesting gets too deep; the value is cast
+// from hexadecimal instead.
+constexpr int kMaxMssqlPieces = 1000;
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHexDigits(std::string_view bytes, std::string& out) {
+    size_t start = out.size();
+    out.resize(start + bytes.size() * 2);
+    char* target = out.data() + start;
+    for (unsigned char byte : bytes) {
+        *target++ = kHexDigits[byte >> 4];
+        *target++ = kHexDigits[byte & 0x0F];
+    }
+}
+
+void AppendInteger(int value, std::string& out) {
+    char buffer[16];
+    auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    out.append(buffer, result.ptr);
+}
+
+void AppendMysqlQuoted(std::string_view text, std::string& out) {
+    out += '\'';
+    size_t size = text.size();
+    for (size_t pos = 0; pos < size;) {
+        unsigned char byte = static_cast<unsigned char>(text[pos]);
+        if (byte >= 0x80) {
+            // A whole multi-byte character is copied: its trail byte may be 0x5C, which is
+            // no backslash there. A byte that starts no character goes alone, as the server
+            // reads it alone too.
+            int length = platform::CodePageCharLength(text, pos);
+            if (length < 1) length = 1;
+            out.append(text.data() + pos, static_cast<size_t>(length));
+            pos += static_cast<size_t>(length);
+            continue;
+        }
+        switch (byte) {
+        case '\'': out += "''"; break;
+        case '\\': out += "\\\\"; break;
+        case '\0': out += "\\0"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case 26: out += "\\Z"; break;
+        default: out += static_cast<char>(byte);
+        }
+        ++pos;
+    }
+    out += '\'';
+}
+
+bool IsMssqlControl(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+
+// Quoted runs (apostrophes doubled) and CHAR(n) pieces for CR, LF and NUL, joined with " + ".
+// No GB18030 trail byte is below 0x30, so these bytes are always characters of their own.
+void AppendMssqlQuoted(std::string_view text, bool wide, std::string& out) {
+    const char* quoteOpen = wide ? "N'" : "'";
+    size_t controls = 0, runs = 0;
+    bool inRun = false;
+    for (char c : text) {
+        if (IsMssqlControl(c)) {
+            ++controls;
+            inRun = false;
+        } else if (!inRun) {
+            ++runs;
+            inRun = true;
+        }
+    }
+    if (controls == 0) {
+        out += quoteOpen;
+        for (char c : text) {
+            if (c == '\'') out += '\'';
+            out += c;
+        }
+        out += '\'';
+        return;
+    }
+    if (controls + runs > static_cast<size_t>(kMaxMssqlPieces)) {
+        out += "CAST(0x";
+        if (wide) {
+            std::u16string utf16 = platform::CodePageToUtf16(text, platform::TConversion::Strict);
+            std::string bytes;
+            bytes.reserve(utf16.size() * 2);
+            for (char16_t unit : utf16) {
+                bytes += static_cast<char>(unit & 0xFF);
+                bytes += static_cast<char>(unit >> 8);
+            }
+            AppendHexDigits(bytes, out);
+            out += " AS NVARCHAR(MAX))";
+        } else {
+            AppendHexDigits(text, out);
+            out += " AS VARCHAR(MAX))";
+        }
+        return;
+    }
+    bool first = true, quoted = false;
+    for (char c : text) {
+        if (IsMssqlControl(c)) {
+            if (quoted) {
+                out += '\'';
+                quoted = false;
+            }
+            if (!first) out += " + ";
+            out += wide ? "NCHAR(" : "CHAR(";
+            AppendInteger(static_cast<unsigned char>(c), out);
+            out += ')';
+            first = false;
+            continue;
+        }
+        if (!quoted) {
+            if (!first) out += " + ";
+            out += quoteOpen;
+            quoted = true;
+            first = false;
+        }
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    if (quoted) out += '\'';
+}
+
+[[noreturn]] void NoNumber(const TField& field, std::string_view text) {
+    throw EConvertError(Format("Field '%s' holds %s, which is no number SQL can take",
+                               field.FieldName().c_str(), std::string(text).c_str()));
+}
+
+void AppendNumber(const TField& field, const TColumnData& data, size_t row, std::string& out) {
+    char buffer[32];
+    switch (data.Storage()) {
+    case TValueStorage::Int64: {
+        auto result = std::to_chars(buffer, buffer + sizeof(buffer), data.Int64(row));
+        out.append(buffer, result.ptr);
+        return;
+    }
+    case TValueStorage::UInt64: {
+        auto result = std::to_chars(buffer, buffer + sizeof(buffer), data.UInt64(row));
+        out.append(buffer, result.ptr);
+        return;
+    }
+    case TValueStorage::Double:
+        if (!std::isfinite(data.Double(row))) {
+            std::string text;
+            AppendFloatText(data.Double(row), text);
+            NoNumber(field, text);
+        }
+        AppendFloatText(data.Double(row), out);
+        return;
+    case TValueStorage::Single:
+        if (!std::isfinite(data.Single(row))) {
+            std::string text;
+            AppendSingleText(data.Single(row), text);
+            NoNumber(field, text);
+        }
+        AppendSingleText(data.Single(row), out);
+        return;
+    case TValueStorage::Boolean: out += data.Boolean(row) ? '1' : '0'; return;
+    case TValueStorage::Decimal:
+    case TValueStorage::Bytes:
+        // Written bare into the statement: only a plain decimal may stand there.
+        if (!AppendDecimalText(data.Bytes(row), out)) NoNumber(field, data.Bytes(row));
+        return;
+    case TValueStorage::DateTime: {
+        std::string text;
+        AppendValueText(data, row, field.DataType(), TDateTimeStyle::Blank, text);
+        NoNumber(field, text);
+    }
+    }
+}
+
+// Hexadecimal of a binary value or large object; an empty one is "0x" for SQL Server and X''
+// for MySQL, which rejects a bare 0x.
+void AppendBinary(std::string_view bytes, TDialect dialect, std::string& out) {
+    if (bytes.empty() && dialect == TDialect::dMysql) {
+        out += "X''";
+        return;
+    }
+    AppendHexLiteral(bytes, out);
+}
+
+TDateTimeStyle DateStyleOf(TDialect dialect) {
+    return dialect == TDialect::dMssql ? TDateTimeStyle::IsoT : TDateTimeStyle::Blank;
+}
+
+} // namespace
+
+TRenderGroup RenderGroupOf(TFieldType kind) {
+    switch (kind) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD: return TRenderGroup::rgNumeric;
+    case TFieldType::ftBoolean: return TRenderGroup::rgBoolean;
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftGuid: return TRenderGroup::rgText;
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftParadoxOle:
+    case TFieldType::ftDBaseOle:
+    case TFieldType::ftTypedBinary:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftOraClob: return TRenderGroup::rgLargeObject;
+    default: return TRenderGroup::rgOther;
+    }
+}
+
+TNotNullList::TNotNullList(const std::string& text) {
+    TStringList pieces;
+    SplitString(LowerCase(Trim(text)), pieces, ',', true);
+    FNames = pieces.Items();
+}
+
+bool TNotNullList::Contains(std::string_view columnName) const {
+    for (const std::string& name : FNames)
+        if (SameText(name, columnName)) return true;
+    return false;
+}
+
+void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullList,
+                        std::string& out) {
+    TFieldType kind = field.DataType();
+    TRenderGroup group = RenderGroupOf(kind);
+    if (field.IsNull()) {
+        if (!inNotNullList)
+            out += "NULL";
+        else if (group == TRenderGroup::rgNumeric)
+            out += '0';
+        else
+            out += "' '";
+        return;
+    }
+    const TColumnData& data = field.Data();
+    size_t row = field.Row();
+    switch (group) {
+    case TRenderGroup::rgNumeric: AppendNumber(field, data, row, out); return;
+    case TRenderGroup::rgBoolean: out += field.AsBoolean() ? '1' : '0'; return;
+    case TRenderGroup::rgLargeObject:
+        if (data.Storage() == TValueStorage::Bytes) {
+            AppendBinary(data.Bytes(row), dialect, out);
+            return;
+        }
+        break;
+    case TRenderGroup::rgText:
+    case TRenderGroup::rgOther:
+        if ((kind == TFieldType::ftBytes || kind == TFieldType::ftVarBytes) &&
+            data.Storage() == TValueStorage::Bytes) {
+            AppendBinary(data.Bytes(row), dialect, out);
+            return;
+        }
+        break;
+    }
+    bool wide = kind == TFieldType::ftWideString;
+    if (data.Storage() == TValueStorage::Bytes) {
+        AppendQuotedText(data.Bytes(row), dialect, wide, out);
+        return;
+    }
+    std::string text;
+    AppendValueText(data, row, kind, DateStyleOf(dialect), text);
+    if (group == TRenderGroup::rgLargeObject)
+        AppendBinary(text, dialect, out);
+    else
+        AppendQuotedText(text, dialect, wide, out);
+}
+
+std::string RenderFieldLiteral(const TField& field, TDialect dialect,
+                               const TNotNullList& notNull) {
+    std::string literal;
+    AppendFieldLiteral(field, dialect, notNull.Contains(field.FieldName()), literal);
+    return literal;
+}
+
+void AppendQuotedText(std::string_view text, TDialect dialect, bool wide, std::string& out) {
+    if (dialect == TDialect::dMysql)
+        AppendMysqlQuoted(text, out);
+    else
+        AppendMssqlQuoted(text, wide, out);
+}
+
+std::string QuotedStr(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') quoted += '\'';
+        quoted += c;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+std::string EscapeName(std::string_view name, TDialect dialect) {
+    char closing = dialect == TDialect::dMssql ? ']' : '`';
+    std::string escaped;
+    escaped.reserve(name.size());
+    for (char c : name) {
+        if (c == closing) escaped += c;
+        escaped += c;
+    }
+    return escaped;
+}
+
+void AppendQuotedName(std::string_view name, TDialect dialect, std::string& out) {
+    out += dialect == TDialect::dMssql ? '[' : '`';
+    out += EscapeName(name, dialect);
+    out += dialect == TDialect::dMssql ? ']' : '`';
+}
+
+void AppendHexLiteral(std::string_view bytes, std::string& out) {
+    out += "0x";
+    AppendHexDigits(bytes, out);
+}
+
+std::string BuildColumnList(TResultSet& resultSet, int dialect) {
+    if (dialect != static_cast<int>(TDialect::dMssql) && dialect != static_cast<int>(TDialect::dMysql))
+        return {};
+    std::string list;
+    for (int position = 1; position < resultSet.FieldCount(); ++position) {
+        if (position > 1) list += ", ";
+        AppendQuotedName(resultSet.Fields(position).FieldName(), static_cast<TDialect>(dialect),
+                         list);
+    }
+    return list;
+}

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/RowSelection.h"
+#include "app/ScriptAssembly.h"
+#include "base/Exception.h"
+#include "platform/CodePage.h"
+#include "tests/app/TestResults.h"
+
+namespace {
+
+std::string CodePage(const char* utf8) {
+    return platform::Utf8ToCodePage(utf8, platform::TConversion::Strict);
+}
+
+// The users table of the examples: (1, Tom) and (2, null), both ticked, SEL first.
+void LoadUsers(TResultSet& result, TestColumn sel) {
+    result.LoadPacket(MakePacket({sel,
+                                  {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1), Int(2)}},
+                                  {"name", TFieldType::ftString, TValueStorage::Bytes, {Bytes("Tom"), Null()}}}));
+}
+
+struct ExportRun {
+    std::string Text;
+    std::vector<std::string> Statuses;
+    int RowHooks = 0;
+    int Written = 0;
+};
+
+ExportRun Export(TResultSet& result, TExportOptions options) {
+    ExportRun run;
+    options.OnStatus = [&](const std::string& text) { run.Statuses.push_back(text); };
+    options.OnRow = [&](int row, int count) {
+        ++run.RowHooks;
+        EXPECT_EQ(row, run.RowHooks);
+        EXPECT_EQ(count, result.RecordCount());
+        EXPECT_TRUE(result.ControlsDisabled());
+    };
+    TStringList lines{"old script"};
+    run.Written = GenerateInsertScript(result, lines, options);
+    run.Text = lines.Text();
+    return run;
+}
+
+// The summary with any elapsed time written with two decimals.
+bool IsSummary(const std::string& text, int records) {
+    std::string head = CodePage("导出") + std::to_string(records) + CodePage("条记录(耗时:");
+    std::string tail = CodePage("秒)");
+    if (text.size() < head.size() + tail.size() + 4 || text.compare(0, head.size(), head) != 0 ||
+        text.compare(text.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    std::string seconds = text.substr(head.size(), text.size() - head.size() - tail.size());
+    size_t point = seconds.find('.');
+    return point != std::string::npos && point > 0 && seconds.size() - point == 3 &&
+           seconds.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+// A sink that fails on its n-th Add, like a full disk.
+class FailingLines : public TStringList {
+public:
+    explicit FailingLines(int failAt) : FFailAt(failAt) {}
+    int Add(const std::string& line) override {
+        if (Count() + 1 == FFailAt) throw EWriteError("Cannot write to script.sql: No space left on device");
+        return TStringList::Add(line);
+    }
+
+private:
+    int FFailAt;
+};
+
+} // namespace
+
+TEST(ScriptAssembly, MssqlExampleByteForByte) {
+    TResultSet result;
+    LoadUsers(result, BooleanSel({true, true}));
+    ExportRun run = Export(result, {0, "users", true, true, "created_by", {}, {}});
+    EXPECT_EQ(run.Text,
+              "/*---------[users]-----------*/\r\n"
+              "\r\n"
+              "DELETE FROM [users]\r\n"
+              "GO\r\n"
+              "DBCC CHECKIDENT ('users', RESEED, 1)\r\n"
+              "GO\r\n"
+              "SET IDENTITY_INSERT [users] ON\r\n"
+              "INSERT INTO [users] ([id], [name]) \r\n"
+              "       Values (1, 'Tom')\r\n"
+              "\r\n"
+              "INSERT INTO [users] ([id], [name]) \r\n"
+              "       Values (2, NULL)\r\n"
+              "\r\n"
+              "SET IDENTITY_INSERT [users] OFF");
+    EXPECT_EQ(run.Written, 2);
+    EXPECT_EQ(run.RowHooks, 2);
+    ASSERT_EQ(run.Statuses.size(), 3u);
+    EXPECT_EQ(run.Statuses[0], CodePage("正在导出... 1 / 2"));
+    EXPECT_EQ(run.Statuses[1], CodePage("正在导出... 2 / 2"));
+    EXPECT_EQ(run.Statuses[2].substr(0, 4), "\xB5\xBC\xB3\xF6"); // 导出 in the code page
+    EXPECT_TRUE(IsSummary(run.Statuses[2], 2)) << run.Statuses[2];
+    // The result is back on its first row with display updates on.
+    EXPECT_EQ(result.RecNo(), 1);
+    EXPECT_FALSE(result.Eof());
+    EXPECT_FALSE(result.ControlsDisabled());
+}
+
+TEST(ScriptAssembly, MysqlExampleByteForByteWithPlainReseedLine) {
+    TResultSet result;
+    LoadUsers(result, IntegerSel({1, 1}));
+    ExportRun run = Export(result, {1, "users", true, true, "", {}, {}});
+    EXPECT_EQ(run.Text, CodePage("-- 导出表中的数据 `users`") +
+                            "\r\n"
+                            "\r\n"
+                            "DELETE FROM `users`;\r\n"
+                            "\r\n"
+                            "ALTER TABLE `users` AUTO_INCREMENT =1;\r\n"
+                            "\r\n"
+                            "INSERT INTO `users` (`id`, `name`) VALUES \r\n"
+                            "(1, 'Tom');\r\n"
+                            "\r\n"
+                            "INSERT INTO `users` (`id`, `name`) VALUES \r\n"
+                            "(2, NULL);\r\n");
+    EXPECT_EQ(run.Written, 2);
+}
+
+TEST(ScriptAssembly, EdgeCasesOfTheStatementFrame) {
+    TResultSet result;
+    LoadUsers(result, BooleanSel({false, false}));
+    // No ticked row: header (and the identity pair) only, 0 records in the summary.
+    ExportRun none = Export(result, {0, "users", false, true, "", {}, {}});
+    EXPECT_EQ(none.Text, "/*---------[users]-----------*/\r\n\r\nSET IDENTITY_INSERT [users] ON\r\n"
+                         "SET IDENTITY_INSERT [users] OFF");
+    ASSERT_EQ(none.Statuses.size(), 1u);
+    EXPECT_TRUE(IsSummary(none.Statuses[0], 0));
+    EXPECT_EQ(none.RowHooks, 2);
+
+    // The reseed line quotes the name as a string, the DELETE line escapes it as a name.
+    ExportRun ohara = Export(result, {0, "O'Hara]x", true, false, "", {}, {}});
+    EXPECT_EQ(ohara.Text, "/*---------[O'Hara]]x]-----------*/\r\n\r\nDELETE FROM [O'Hara]]x]\r\nGO\r\n"
+                          "DBCC CHECKIDENT ('O''Hara]x', RESEED, 1)\r\nGO");
+    ExportRun mysqlOhara = Export(result, {1, "a`b", true, true, "", {}, {}});
+    EXPECT_EQ(mysqlOhara.Text, CodePage("-- 导出表中的数据 `a``b`") +
+                                   "\r\n\r\nDELETE FROM `a``b`;\r\n\r\nALTER TABLE `a``b` AUTO_INCREMENT =1;\r\n");
+
+    // Another dialect index writes nothing, not even a cleared view.
+    TStringList untouched{"kept"};
+    EXPECT_EQ(GenerateInsertScript(result, untouched, {2, "users", true, true, "", {}, {}}), 0);
+    EXPECT_EQ(untouched.Text(), "kept");
+
+    // No table opened: empty name; a SEL-only result: empty list and the bare value prefix.
+    TResultSet selOnly;
+    selOnly.LoadPacket(MakePacket({BooleanSel({true})}));
+    EXPECT_EQ(Export(selOnly, {0, "", false, false, "", {}, {}}).Text,
+              "/*---------[]-----------*/\r\n\r\nINSERT INTO [] () \r\n       Values (\r\n");
+    EXPECT_EQ(Export(selOnly, {1, "T", false, false, "", {}, {}}).Text,
+              CodePage("-- 导出表中的数据 `T`") + "\r\n\r\nINSERT INTO `T` () VALUES \r\n(\r\n");
+}
+
+TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
+    // An integer SEL is ticked only by exactly 1 (5 shows a tick but is not exported).
+    TResultSet integerSel;
+    integerSel.LoadPacket(MakePacket(
+        {IntegerSel({1, 5, 0, 1}),
+         {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(10), Int(20), Int(30), Int(40)}}}));
+    for (int dialect : {0, 1}) {
+        ExportRun run = Export(integerSel, {dialect, "t", false, false, "", {}, {}});
+        EXPECT_EQ(run.Written, 2);
+        EXPECT_NE(run.Text.find("(10)"), std::string::npos);
+        EXPECT_EQ(run.Text.find("(20)"), std::string::npos);
+        EXPECT_EQ(run.Text.find("(30)"), std::string::npos);
+        EXPECT_NE(run.Text.find("(40)"), std::string::npos);
+    }
+    TResultSet booleanSel;
+    booleanSel.LoadPacket(MakePacket(
+        {BooleanSel({false, true}),
+         {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(10), Int(20)}}}));
+    ExportRun mysql = Export(booleanSel, {1, "t", false, false, "", {}, {}});
+    EXPECT_EQ(mysql.Text, CodePage("-- 导出表中的数据 `t`") +
+                              "\r\n\r\nINSERT INTO `t` (`id`) VALUES \r\n(20);\r\n");
+
+    // Ticking all works the same across kinds, and the export sees it.
+    SetAllSelected(integerSel, true);
+    EXPECT_EQ(Export(integerSel, {0, "t", false, false, "", {}, {}}).Written, 4);
+    SetAllSelected(booleanSel, false);
+    EXPECT_EQ(Export(booleanSel, {1, "t", false, false, "", {}, {}}).Written, 0);
+}
+
+TEST(ScriptAssembly, ValuesOfEveryKindStayOnTheirLine) {
+    TResultSet result;
+    result.LoadPacket(MakePacket(
+        {BooleanSel({true}),
+         {"txt", TFieldType::ftString, TValueStorage::Bytes, {Bytes("a\r\nb\\")}},
+         {"w", TFieldType::ftWideString, TValueStorage::Bytes, {Bytes("x\ny")}},
+         {"note", TFieldType::ftMemo, TValueStorage::Bytes, {Null()}},
+         {"amount", TFieldType::ftBCD, TValueStorage::Decimal, {Null()}}}));
+    TExportOptions options{0, "t", false, false, "NOTE, amount", {}, {}};
+    TStringList lines;
+    GenerateInsertScript(result, lines, options);
+    EXPECT_EQ(lines.Get(3), "       Values ('a' + CHAR(13) + CHAR(10) + 'b\\', N'x' + NCHAR(10) + N'y', ' ', 0)");
+    options.Dialect = 1;
+    GenerateInsertScript(result, lines, options);
+    EXPECT_EQ(lines.Get(3), "('a\\r\\nb\\\\', 'x\\ny', ' ', 0);");
+    for (int i = 0; i < lines.Count(); ++i)
+        EXPECT_EQ(lines.Get(i).find_first_of("\r\n"), std::string::npos) << i;
+}
+
+TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
+    TResultSet result;
+    LoadUsers(result, BooleanSel({true, true}));
+    // The sink fails on the second row's statement head (line 7 of 9 with the identity option).
+    FailingLines lines(7);
+    std::vector<std::string> statuses;
+    TExportOptions options{0, "users", false, true, "", {},
+                           [&](const std::string& text) { statuses.push_back(text); }};
+    result.Next();
+    EXPECT_THROW(GenerateInsertScript(result, lines, options), EWriteError);
+    EXPECT_EQ(lines.Count(), 6);
+    EXPECT_EQ(lines.Get(5), "");
+    EXPECT_EQ(lines.Text().find("OFF"), std::string::npos);
+    EXPECT_EQ(result.RecNo(), 1);
+    EXPECT_FALSE(result.ControlsDisabled());
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_TRUE(IsSummary(statuses.back(), 2));
+
+    // A value that cannot be written stops the export the same way.
+    TResultSet bad;
+    bad.LoadPacket(MakePacket({BooleanSel({true}),
+                               {"f", TFieldType::ftFloat, TValueStorage::Double, {Dbl(HUGE_VAL)}}}));
+    TStringList partial;
+    EXPECT_THROW(GenerateInsertScript(bad, partial, {1, "t", false, false, "", {}, {}}), EConvertError);
+    EXPECT_EQ(partial.Count(), 2);
+    EXPECT_FALSE(bad.ControlsDisabled());
+
+    // No SEL column: the data layer's message, with display updates restored.
+    TResultSet noSel;
+    noSel.LoadPacket(MakePacket({{"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}}}));
+    TStringList sink;
+    try {
+        GenerateInsertScript(noSel, sink, {0, "t", false, false, "", {}, {}});
+        FAIL() << "no error";
+    } catch (const EDatabaseError& error) {
+        EXPECT_STREQ(error.what(), "Field 'SEL' not found");
+    }
+    EXPECT_FALSE(noSel.ControlsDisabled());
+}
