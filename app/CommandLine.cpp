@@ -69,8 +69,19 @@ public:
     bool OutsideGbk() const { return FOutsideGbk; }
 
 private:
+    // In valid GB18030 a four-byte character, the only kind GBK lacks, has a digit as its
+    // second byte; two-byte characters never do.
     void Check(const std::string& line) {
-        if (!FOutsideGbk && !platform::IsGbkCompatible(line)) FOutsideGbk = true;
+        if (FOutsideGbk) return;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+        for (size_t i = 0, n = line.size(); i < n; ++i) {
+            if (bytes[i] < 0x81) continue;
+            if (i + 1 < n && bytes[i + 1] >= 0x30 && bytes[i + 1] <= 0x39) {
+                FOutsideGbk = true;
+                return;
+            }
+            ++i;
+        }
     }
     TStrings& FTarget;
     bool FOutsideGbk = false;

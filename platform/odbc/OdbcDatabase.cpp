@@ -49,6 +49,12 @@ void AppendWideAsCodePage(std::string& target, std::u16string_view text) {
     }
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 void AppendUtf8AsCodePage(std::string& target, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i)
         if (static_cast<unsigned char>(text[i]) >= 0x80) {
@@ -250,7 +256,6 @@ public:
             plans.push_back(std::move(*plan));
         }
         FetchAll(stmt, plans, packet);
-        packet.ShrinkToFit();
         return packet;
     }
 
@@ -537,14 +542,19 @@ private:
         }
         case TFetchKind::Bit: column.AppendBoolean(*value != 0); break;
         case TFetchKind::WideText: {
-            std::string text;
             if (plan.Utf8) {
-                AppendUtf8AsCodePage(text, std::string_view(value, static_cast<size_t>(indicator)));
+                std::string_view bytes(value, static_cast<size_t>(indicator));
+                if (IsAscii(bytes)) {
+                    column.AppendBytes(bytes); // the same bytes in the code page
+                } else {
+                    column.AppendBytes(Utf8ToCodePage(bytes, TConversion::Strict));
+                }
             } else {
+                std::string text;
                 size_t units = static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
                 AppendWideAsCodePage(text, WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
+                column.AppendBytes(text);
             }
-            column.AppendBytes(text);
             break;
         }
         default: AppendText(plan, std::string_view(value, static_cast<size_t>(indicator)), column); break;
