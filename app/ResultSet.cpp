@@ -17,8 +17,10 @@ bool IsIntegerKind(TFieldType kind) {
     case TFieldType::ftInteger:
     case TFieldType::ftWord:
     case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint: return true;
-    default: return false;
+    case TFieldType::ftLargeint:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -31,8 +33,10 @@ bool IsTextKind(TFieldType kind) {
     case TFieldType::ftMemo:
     case TFieldType::ftFmtMemo:
     case TFieldType::ftOraClob:
-    case TFieldType::ftVariant: return true;
-    default: return false;
+    case TFieldType::ftVariant:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -40,15 +44,31 @@ bool IsTextKind(TFieldType kind) {
 
 // ---- TField ----
 
-const TFieldDef& TField::Def() const { return FOwner->FPacket.Fields[FColumn]; }
-const std::string& TField::FieldName() const { return Def().Name; }
-TFieldType TField::DataType() const { return Def().DataType; }
-TValueStorage TField::Storage() const { return Def().Storage; }
-const TColumnData& TField::Data() const { return FOwner->FPacket.Columns[FColumn]; }
-TColumnData& TField::WritableData() const { return FOwner->FPacket.Columns[FColumn]; }
-size_t TField::Row() const { return FOwner->FRow; }
+const TFieldDef& TField::Def() const {
+    return FOwner->FPacket.Fields[FColumn];
+}
+const std::string& TField::FieldName() const {
+    return Def().Name;
+}
+TFieldType TField::DataType() const {
+    return Def().DataType;
+}
+TValueStorage TField::Storage() const {
+    return Def().Storage;
+}
+const TColumnData& TField::Data() const {
+    return FOwner->FPacket.Columns[FColumn];
+}
+TColumnData& TField::WritableData() const {
+    return FOwner->FPacket.Columns[FColumn];
+}
+size_t TField::Row() const {
+    return FOwner->FRow;
+}
 
-int TField::Index() const { return FOwner->FPosition[FColumn]; }
+int TField::Index() const {
+    return FOwner->FPosition[FColumn];
+}
 
 void TField::SetIndex(int position) {
     std::vector<int>& order = FOwner->FOrder;
@@ -59,7 +79,8 @@ void TField::SetIndex(int position) {
     if (current == position) return;
     order.erase(order.begin() + current);
     order.insert(order.begin() + position, FColumn);
-    for (int i = 0; i < count; ++i) FOwner->FPosition[order[i]] = i;
+    for (int i = 0; i < count; ++i)
+        FOwner->FPosition[order[i]] = i;
     FOwner->Notify(TResultSetChange::LayoutChanged);
 }
 
@@ -74,17 +95,25 @@ void TField::SetDisplayLabel(const std::string& label) {
     FOwner->Notify(TResultSetChange::LayoutChanged);
 }
 
-bool TField::ReadOnly() const { return FOwner->FInfo[FColumn].ReadOnly; }
-void TField::SetReadOnly(bool readOnly) { FOwner->FInfo[FColumn].ReadOnly = readOnly; }
+bool TField::ReadOnly() const {
+    return FOwner->FInfo[FColumn].ReadOnly;
+}
+void TField::SetReadOnly(bool readOnly) {
+    FOwner->FInfo[FColumn].ReadOnly = readOnly;
+}
 
-const TFieldGetTextEvent& TField::OnGetText() const { return FOwner->FInfo[FColumn].OnGetText; }
+const TFieldGetTextEvent& TField::OnGetText() const {
+    return FOwner->FInfo[FColumn].OnGetText;
+}
 
 void TField::SetOnGetText(TFieldGetTextEvent handler) {
     FOwner->FInfo[FColumn].OnGetText = std::move(handler);
     FOwner->Notify(TResultSetChange::LayoutChanged);
 }
 
-bool TField::IsNull() const { return FOwner->IsEmpty() || Data().IsNull(Row()); }
+bool TField::IsNull() const {
+    return FOwner->IsEmpty() || Data().IsNull(Row());
+}
 
 std::string TField::AsString() const {
     std::string text;
@@ -112,17 +141,20 @@ bool TField::AsBoolean() const {
     if (IsNull()) return false;
     const TColumnData& data = Data();
     switch (data.Storage()) {
-    case TValueStorage::Boolean: return data.Boolean(Row());
+    case TValueStorage::Boolean:
+        return data.Boolean(Row());
     case TValueStorage::Int64:
-    case TValueStorage::UInt64: return data.Int64(Row()) != 0;
+    case TValueStorage::UInt64:
+        return data.Int64(Row()) != 0;
     case TValueStorage::Bytes: {
         bool value;
         if (!ParseBoolean(data.Bytes(Row()), value))
-            throw EConvertError(
-                Format("'%s' is not a valid boolean value", std::string(data.Bytes(Row())).c_str()));
+            throw EConvertError(Format("'%s' is not a valid boolean value",
+                                       std::string(data.Bytes(Row())).c_str()));
         return value;
     }
-    default: AccessError("Boolean");
+    default:
+        AccessError("Boolean");
     }
 }
 
@@ -139,14 +171,16 @@ int64_t TField::AsInteger() const {
         throw EConvertError(Format("'%s' is not a valid integer value", AsString().c_str()));
     };
     switch (data.Storage()) {
-    case TValueStorage::Int64: return data.Int64(row);
+    case TValueStorage::Int64:
+        return data.Int64(row);
     case TValueStorage::UInt64:
         if (data.UInt64(row) > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
             return outOfRange();
         return data.Int64(row);
     case TValueStorage::Double:
     case TValueStorage::Single: {
-        double value = data.Storage() == TValueStorage::Double ? data.Double(row) : data.Single(row);
+        double value =
+            data.Storage() == TValueStorage::Double ? data.Double(row) : data.Single(row);
         value = std::round(value);
         if (!(value >= -9.2233720368547758e18 && value < 9.2233720368547758e18))
             return outOfRange();
@@ -165,7 +199,8 @@ int64_t TField::AsInteger() const {
         return outOfRange();
     }
     case TValueStorage::Boolean:
-    case TValueStorage::DateTime: break;
+    case TValueStorage::DateTime:
+        break;
     }
     AccessError("Integer");
 }
@@ -184,11 +219,20 @@ void TField::SetAsBoolean(bool value) {
     FOwner->CheckWritable(FColumn);
     TColumnData& data = WritableData();
     switch (data.Storage()) {
-    case TValueStorage::Boolean: data.SetBoolean(Row(), value); break;
-    case TValueStorage::Int64: data.SetInt64(Row(), value ? 1 : 0); break;
-    case TValueStorage::UInt64: data.SetUInt64(Row(), value ? 1 : 0); break;
-    case TValueStorage::Bytes: data.SetBytes(Row(), value ? "True" : "False"); break;
-    default: AccessError("Boolean");
+    case TValueStorage::Boolean:
+        data.SetBoolean(Row(), value);
+        break;
+    case TValueStorage::Int64:
+        data.SetInt64(Row(), value ? 1 : 0);
+        break;
+    case TValueStorage::UInt64:
+        data.SetUInt64(Row(), value ? 1 : 0);
+        break;
+    case TValueStorage::Bytes:
+        data.SetBytes(Row(), value ? "True" : "False");
+        break;
+    default:
+        AccessError("Boolean");
     }
     FOwner->ValueChanged();
 }
@@ -206,17 +250,27 @@ void TField::SetAsInteger(int64_t value) {
     auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
     std::string_view digits(buffer, static_cast<size_t>(result.ptr - buffer));
     switch (data.Storage()) {
-    case TValueStorage::Int64: data.SetInt64(row, value); break;
+    case TValueStorage::Int64:
+        data.SetInt64(row, value);
+        break;
     case TValueStorage::UInt64:
-        if (value < 0) throw EConvertError(Format("'%lld' is not a valid integer value",
-                                                   static_cast<long long>(value)));
+        if (value < 0)
+            throw EConvertError(
+                Format("'%lld' is not a valid integer value", static_cast<long long>(value)));
         data.SetUInt64(row, static_cast<uint64_t>(value));
         break;
-    case TValueStorage::Double: data.SetDouble(row, static_cast<double>(value)); break;
-    case TValueStorage::Single: data.SetSingle(row, static_cast<float>(value)); break;
+    case TValueStorage::Double:
+        data.SetDouble(row, static_cast<double>(value));
+        break;
+    case TValueStorage::Single:
+        data.SetSingle(row, static_cast<float>(value));
+        break;
     case TValueStorage::Decimal:
-    case TValueStorage::Bytes: data.SetBytes(row, digits); break;
-    default: AccessError("Integer");
+    case TValueStorage::Bytes:
+        data.SetBytes(row, digits);
+        break;
+    default:
+        AccessError("Integer");
     }
     FOwner->ValueChanged();
 }
@@ -300,7 +354,8 @@ void TField::SetText(const std::string& text) {
         invalid("date and time");
         break;
     }
-    case TValueStorage::Bytes: break;
+    case TValueStorage::Bytes:
+        break;
     }
     FOwner->ValueChanged();
 }
@@ -429,14 +484,15 @@ void TResultSet::EnableControls() {
 }
 
 void TResultSet::CheckWritable(int column) {
-    if (FState != TDataSetState::dsEdit)
-        throw EDatabaseError("Dataset not in edit or insert mode");
+    if (FState != TDataSetState::dsEdit) throw EDatabaseError("Dataset not in edit or insert mode");
     if (FInfo[column].ReadOnly)
         throw EDatabaseError(
             Format("Field '%s' cannot be modified", TField(this, column).DisplayLabel().c_str()));
 }
 
-void TResultSet::ValueChanged() { Notify(TResultSetChange::RecordChanged); }
+void TResultSet::ValueChanged() {
+    Notify(TResultSetChange::RecordChanged);
+}
 
 void TResultSet::Notify(TResultSetChange change) {
     if (FDisableCount > 0 && change != TResultSetChange::Refresh) return;

@@ -24,7 +24,7 @@ enum class TDataSetState { dsInactive, dsBrowse, dsEdit };
 // What an observer (the grid) is told. Nothing is sent while the display updates are off;
 // switching them on again sends Refresh.
 enum class TResultSetChange {
-    Opened,        // a packet was loaded: columns and rows are new
+    Opened, // a packet was loaded: columns and rows are new
     Closed,
     Scrolled,      // the current row moved
     RecordChanged, // a value of the current row changed
@@ -159,9 +159,9 @@ private:
     void ValueChanged();
 
     TDataPacket FPacket;
-    std::vector<TFieldInfo> FInfo;   // per packet column
-    std::vector<int> FOrder;         // position -> packet column
-    std::vector<int> FPosition;      // packet column -> position
+    std::vector<TFieldInfo> FInfo; // per packet column
+    std::vector<int> FOrder;       // position -> packet column
+    std::vector<int> FPosition;    // packet column -> position
     TDataSetState FState = TDataSetState::dsInactive;
     bool FReadOnly = false;
     size_t FRow = 0;

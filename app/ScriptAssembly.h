@@ -8,11 +8,11 @@
 #include "base/Strings.h"
 
 struct TExportOptions {
-    int Dialect = 0;            // 0 "mssql", 1 "mysql"; any other index writes nothing
-    std::string TableName;      // the target table; empty when only a typed query was run
-    bool Reseed = false;        // empty the table and reset its counter first
+    int Dialect = 0;             // 0 "mssql", 1 "mysql"; any other index writes nothing
+    std::string TableName;       // the target table; empty when only a typed query was run
+    bool Reseed = false;         // empty the table and reset its counter first
     bool IdentityInsert = false; // SQL Server: identity insertion on around the rows
-    std::string NotNullText;    // comma-separated columns that get a substitute for NULL
+    std::string NotNullText;     // comma-separated columns that get a substitute for NULL
     // Called once per row of the result (1-based row, row count) before the row is looked at:
     // the window repaints there, the command line draws its progress.
     std::function<void(int row, int rowCount)> OnRow;

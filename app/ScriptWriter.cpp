@@ -19,7 +19,8 @@ TScriptFileWriter::TScriptFileWriter(int fd, std::string name) : FFd(fd), FName(
 TScriptFileWriter::TScriptFileWriter(const std::string& path) : FOwnsFd(true), FName(path) {
     FFd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FFd < 0)
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(), std::strerror(errno)));
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". %s", path.c_str(), std::strerror(errno)));
     FBuffer.reserve(kBufferSize);
 }
 
@@ -32,14 +33,22 @@ TScriptFileWriter::~TScriptFileWriter() {
 }
 
 void TScriptFileWriter::Unsupported(const char* operation) const {
-    throw Exception(Format("%s is not supported while a script is written to %s", operation,
-                           FName.c_str()));
+    throw Exception(
+        Format("%s is not supported while a script is written to %s", operation, FName.c_str()));
 }
 
-std::string TScriptFileWriter::Get(int) const { Unsupported("Reading a line"); }
-void TScriptFileWriter::Put(int, const std::string&) { Unsupported("Changing a line"); }
-void TScriptFileWriter::Insert(int, const std::string&) { Unsupported("Inserting a line"); }
-void TScriptFileWriter::Delete(int) { Unsupported("Deleting a line"); }
+std::string TScriptFileWriter::Get(int) const {
+    Unsupported("Reading a line");
+}
+void TScriptFileWriter::Put(int, const std::string&) {
+    Unsupported("Changing a line");
+}
+void TScriptFileWriter::Insert(int, const std::string&) {
+    Unsupported("Inserting a line");
+}
+void TScriptFileWriter::Delete(int) {
+    Unsupported("Deleting a line");
+}
 
 void TScriptFileWriter::Clear() {
     if (FLineCount > 0) Unsupported("Clearing written lines");
@@ -64,7 +73,8 @@ void TScriptFileWriter::WriteAll(const char* data, size_t size) {
         ssize_t done = ::write(FFd, data, size);
         if (done < 0) {
             if (errno == EINTR) continue;
-            throw EWriteError(Format("Cannot write to %s: %s", FName.c_str(), std::strerror(errno)));
+            throw EWriteError(
+                Format("Cannot write to %s: %s", FName.c_str(), std::strerror(errno)));
         }
         data += done;
         size -= static_cast<size_t>(done);

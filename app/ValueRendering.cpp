@@ -50,20 +50,35 @@ void AppendMysqlQuoted(std::string_view text, std::string& out) {
             continue;
         }
         switch (byte) {
-        case '\'': out += "''"; break;
-        case '\\': out += "\\\\"; break;
-        case '\0': out += "\\0"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case 26: out += "\\Z"; break;
-        default: out += static_cast<char>(byte);
+        case '\'':
+            out += "''";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case 26:
+            out += "\\Z";
+            break;
+        default:
+            out += static_cast<char>(byte);
         }
         ++pos;
     }
     out += '\'';
 }
 
-bool IsMssqlControl(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+bool IsMssqlControl(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
 
 // Quoted runs (apostrophes doubled) and CHAR(n) pieces for CR, LF and NUL, joined with " + ".
 // No GB18030 trail byte is below 0x30, so these bytes are always characters of their own.
@@ -167,7 +182,9 @@ void AppendNumber(const TField& field, const TColumnData& data, size_t row, std:
         }
         AppendSingleText(data.Single(row), out);
         return;
-    case TValueStorage::Boolean: out += data.Boolean(row) ? '1' : '0'; return;
+    case TValueStorage::Boolean:
+        out += data.Boolean(row) ? '1' : '0';
+        return;
     case TValueStorage::Decimal:
     case TValueStorage::Bytes:
         // Written bare into the statement: only a plain decimal may stand there.
@@ -205,12 +222,15 @@ TRenderGroup RenderGroupOf(TFieldType kind) {
     case TFieldType::ftAutoInc:
     case TFieldType::ftFloat:
     case TFieldType::ftCurrency:
-    case TFieldType::ftBCD: return TRenderGroup::rgNumeric;
-    case TFieldType::ftBoolean: return TRenderGroup::rgBoolean;
+    case TFieldType::ftBCD:
+        return TRenderGroup::rgNumeric;
+    case TFieldType::ftBoolean:
+        return TRenderGroup::rgBoolean;
     case TFieldType::ftString:
     case TFieldType::ftFixedChar:
     case TFieldType::ftWideString:
-    case TFieldType::ftGuid: return TRenderGroup::rgText;
+    case TFieldType::ftGuid:
+        return TRenderGroup::rgText;
     case TFieldType::ftBlob:
     case TFieldType::ftMemo:
     case TFieldType::ftGraphic:
@@ -219,8 +239,10 @@ TRenderGroup RenderGroupOf(TFieldType kind) {
     case TFieldType::ftDBaseOle:
     case TFieldType::ftTypedBinary:
     case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob: return TRenderGroup::rgLargeObject;
-    default: return TRenderGroup::rgOther;
+    case TFieldType::ftOraClob:
+        return TRenderGroup::rgLargeObject;
+    default:
+        return TRenderGroup::rgOther;
     }
 }
 
@@ -252,8 +274,12 @@ void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullLis
     const TColumnData& data = field.Data();
     size_t row = field.Row();
     switch (group) {
-    case TRenderGroup::rgNumeric: AppendNumber(field, data, row, out); return;
-    case TRenderGroup::rgBoolean: out += field.AsBoolean() ? '1' : '0'; return;
+    case TRenderGroup::rgNumeric:
+        AppendNumber(field, data, row, out);
+        return;
+    case TRenderGroup::rgBoolean:
+        out += field.AsBoolean() ? '1' : '0';
+        return;
     case TRenderGroup::rgLargeObject:
         if (data.Storage() == TValueStorage::Bytes) {
             AppendBinary(data.Bytes(row), dialect, out);
@@ -282,8 +308,7 @@ void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullLis
         AppendQuotedText(text, dialect, wide, out);
 }
 
-std::string RenderFieldLiteral(const TField& field, TDialect dialect,
-                               const TNotNullList& notNull) {
+std::string RenderFieldLiteral(const TField& field, TDialect dialect, const TNotNullList& notNull) {
     std::string literal;
     AppendFieldLiteral(field, dialect, notNull.Contains(field.FieldName()), literal);
     return literal;
@@ -329,7 +354,8 @@ void AppendHexLiteral(std::string_view bytes, std::string& out) {
 }
 
 std::string BuildColumnList(TResultSet& resultSet, int dialect) {
-    if (dialect != static_cast<int>(TDialect::dMssql) && dialect != static_cast<int>(TDialect::dMysql))
+    if (dialect != static_cast<int>(TDialect::dMssql) &&
+        dialect != static_cast<int>(TDialect::dMysql))
         return {};
     std::string list;
     for (int position = 1; position < resultSet.FieldCount(); ++position) {

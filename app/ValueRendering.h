@@ -36,8 +36,7 @@ private:
 // Fails with EConvertError for a number SQL cannot write (NaN, infinity, a malformed decimal).
 void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullList,
                         std::string& out);
-std::string RenderFieldLiteral(const TField& field, TDialect dialect,
-                               const TNotNullList& notNull);
+std::string RenderFieldLiteral(const TField& field, TDialect dialect, const TNotNullList& notNull);
 
 // A text literal. MySQL: apostrophes doubled, backslash, NUL, CR, LF and Ctrl-Z escaped with a
 // backslash, character by character in the code page (a 0x5C trail byte stays as it is).

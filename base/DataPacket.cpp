@@ -4,13 +4,13 @@
 
 const char* FieldTypeName(TFieldType type) {
     static const char* const names[] = {
-        "Unknown",   "String",    "Smallint",   "Integer",     "Word",      "Boolean",
-        "Float",     "Currency",  "BCD",        "Date",        "Time",      "DateTime",
-        "Bytes",     "VarBytes",  "AutoInc",    "Blob",        "Memo",      "Graphic",
-        "FmtMemo",   "ParadoxOle", "DBaseOle",  "TypedBinary", "Cursor",    "FixedChar",
-        "WideString", "Largeint", "ADT",        "Array",       "Reference", "DataSet",
-        "OraBlob",   "OraClob",   "Variant",    "Interface",   "IDispatch", "Guid",
-        "TimeStamp", "FMTBcd"};
+        "Unknown",    "String",     "Smallint", "Integer",     "Word",      "Boolean",
+        "Float",      "Currency",   "BCD",      "Date",        "Time",      "DateTime",
+        "Bytes",      "VarBytes",   "AutoInc",  "Blob",        "Memo",      "Graphic",
+        "FmtMemo",    "ParadoxOle", "DBaseOle", "TypedBinary", "Cursor",    "FixedChar",
+        "WideString", "Largeint",   "ADT",      "Array",       "Reference", "DataSet",
+        "OraBlob",    "OraClob",    "Variant",  "Interface",   "IDispatch", "Guid",
+        "TimeStamp",  "FMTBcd"};
     static_assert(sizeof(names) / sizeof(names[0]) ==
                   static_cast<size_t>(TFieldType::ftFMTBcd) + 1);
     size_t index = static_cast<size_t>(type);
@@ -28,13 +28,25 @@ TColumnData::Span TColumnData::Store(std::string_view bytes) {
 void TColumnData::PushSlot() {
     switch (FStorage) {
     case TValueStorage::Int64:
-    case TValueStorage::UInt64: FInts.push_back(0); break;
-    case TValueStorage::Double: FDoubles.push_back(0); break;
-    case TValueStorage::Single: FSingles.push_back(0); break;
-    case TValueStorage::Boolean: FBooleans.push_back(0); break;
+    case TValueStorage::UInt64:
+        FInts.push_back(0);
+        break;
+    case TValueStorage::Double:
+        FDoubles.push_back(0);
+        break;
+    case TValueStorage::Single:
+        FSingles.push_back(0);
+        break;
+    case TValueStorage::Boolean:
+        FBooleans.push_back(0);
+        break;
     case TValueStorage::Decimal:
-    case TValueStorage::Bytes: FSpans.push_back(Span{0, 0, 0}); break;
-    case TValueStorage::DateTime: FDates.emplace_back(); break;
+    case TValueStorage::Bytes:
+        FSpans.push_back(Span{0, 0, 0});
+        break;
+    case TValueStorage::DateTime:
+        FDates.emplace_back();
+        break;
     }
 }
 
@@ -106,7 +118,9 @@ std::string_view TColumnData::Bytes(size_t row) const {
     return std::string_view(FArena.data() + offset, span->Length);
 }
 
-void TColumnData::SetNull(size_t row) { SetFlag(row, kNull); }
+void TColumnData::SetNull(size_t row) {
+    SetFlag(row, kNull);
+}
 
 void TColumnData::SetInt64(size_t row, int64_t value) {
     assert(FStorage == TValueStorage::Int64);
@@ -170,13 +184,25 @@ void TColumnData::Reserve(size_t rows, size_t arenaBytes) {
     FNull.reserve(rows);
     switch (FStorage) {
     case TValueStorage::Int64:
-    case TValueStorage::UInt64: FInts.reserve(rows); break;
-    case TValueStorage::Double: FDoubles.reserve(rows); break;
-    case TValueStorage::Single: FSingles.reserve(rows); break;
-    case TValueStorage::Boolean: FBooleans.reserve(rows); break;
+    case TValueStorage::UInt64:
+        FInts.reserve(rows);
+        break;
+    case TValueStorage::Double:
+        FDoubles.reserve(rows);
+        break;
+    case TValueStorage::Single:
+        FSingles.reserve(rows);
+        break;
+    case TValueStorage::Boolean:
+        FBooleans.reserve(rows);
+        break;
     case TValueStorage::Decimal:
-    case TValueStorage::Bytes: FSpans.reserve(rows); break;
-    case TValueStorage::DateTime: FDates.reserve(rows); break;
+    case TValueStorage::Bytes:
+        FSpans.reserve(rows);
+        break;
+    case TValueStorage::DateTime:
+        FDates.reserve(rows);
+        break;
     }
     if (arenaBytes > 0) FArena.reserve(arenaBytes);
 }
@@ -205,16 +231,20 @@ void TDataPacket::AddField(const TFieldDef& def) {
 }
 
 void TDataPacket::Reserve(size_t rows) {
-    for (TColumnData& column : Columns) column.Reserve(rows);
+    for (TColumnData& column : Columns)
+        column.Reserve(rows);
 }
 
 void TDataPacket::ShrinkToFit() {
-    for (TColumnData& column : Columns) column.ShrinkToFit();
+    for (TColumnData& column : Columns)
+        column.ShrinkToFit();
 }
 
 size_t TDataPacket::MemoryUsed() const {
     size_t total = sizeof(*this);
-    for (const TFieldDef& def : Fields) total += sizeof(def) + def.Name.capacity();
-    for (const TColumnData& column : Columns) total += column.MemoryUsed();
+    for (const TFieldDef& def : Fields)
+        total += sizeof(def) + def.Name.capacity();
+    for (const TColumnData& column : Columns)
+        total += column.MemoryUsed();
     return total;
 }

@@ -2,6 +2,7 @@
 // The database layer fills a packet; the in-memory result set (app/ResultSet) owns and edits it.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,11 +11,44 @@
 
 // The kind of a result column, in the order of the classic data-access library.
 enum class TFieldType : uint8_t {
-    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
-    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
-    ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
-    ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
+    ftDataSet,
+    ftOraBlob,
+    ftOraClob,
+    ftVariant,
+    ftInterface,
+    ftIDispatch,
+    ftGuid,
+    ftTimeStamp,
+    ftFMTBcd
 };
 
 // "ftInteger" -> "Integer", as error texts name the types.
@@ -23,10 +57,10 @@ const char* FieldTypeName(TFieldType type);
 // How a column's cells are held. Independent of the kind: an ftInteger column may hold
 // 4294967295 (UInt64), an ftBoolean column Boolean, a zero date its server text.
 enum class TValueStorage : uint8_t {
-    Int64,    // signed integers
-    UInt64,   // unsigned 64-bit integers
-    Double,   // double precision
-    Single,   // single precision (kept as float so it renders as the same float)
+    Int64,  // signed integers
+    UInt64, // unsigned 64-bit integers
+    Double, // double precision
+    Single, // single precision (kept as float so it renders as the same float)
     Boolean,
     Decimal,  // exact decimal text ("-12.50"), bytes in the arena
     DateTime, // TDateTimeParts; a cell may instead hold the server's text (zero dates)
@@ -80,14 +114,29 @@ public:
     void AppendDateTimeText(std::string_view serverText); // a value the parts cannot hold
 
     bool IsNull(size_t row) const { return FNull[row] == kNull; }
-    int64_t Int64(size_t row) const { return FInts[row]; }
-    uint64_t UInt64(size_t row) const { return static_cast<uint64_t>(FInts[row]); }
-    double Double(size_t row) const { return FDoubles[row]; }
-    float Single(size_t row) const { return FSingles[row]; }
-    bool Boolean(size_t row) const { return FBooleans[row] != 0; }
+    int64_t Int64(size_t row) const {
+        assert(FStorage == TValueStorage::Int64 || FStorage == TValueStorage::UInt64);
+        return FInts[row];
+    }
+    uint64_t UInt64(size_t row) const { return static_cast<uint64_t>(Int64(row)); }
+    double Double(size_t row) const {
+        assert(FStorage == TValueStorage::Double);
+        return FDoubles[row];
+    }
+    float Single(size_t row) const {
+        assert(FStorage == TValueStorage::Single);
+        return FSingles[row];
+    }
+    bool Boolean(size_t row) const {
+        assert(FStorage == TValueStorage::Boolean);
+        return FBooleans[row] != 0;
+    }
     // Bytes and Decimal storage, and the server text of a DateTime cell.
     std::string_view Bytes(size_t row) const;
-    const TDateTimeParts& DateTime(size_t row) const { return FDates[row]; }
+    const TDateTimeParts& DateTime(size_t row) const {
+        assert(FStorage == TValueStorage::DateTime);
+        return FDates[row];
+    }
     // The DateTime cell holds the server's text (Bytes gives it) instead of parts.
     bool HasDateTimeText(size_t row) const { return FNull[row] == kDateText; }
 

@@ -93,8 +93,8 @@ int64_t StrToInt64Def(std::string_view text, int64_t defaultValue) {
         if (negative ? magnitude > uint64_t(INT64_MAX) + 1 : magnitude > uint64_t(INT64_MAX))
             return defaultValue;
     }
-    int64_t value = static_cast<int64_t>(magnitude);
-    return negative ? -value : value;
+    // Negate in unsigned arithmetic: -INT64_MIN does not exist as a signed value.
+    return static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
 }
 
 int StrToIntDef(std::string_view text, int defaultValue) {

@@ -67,7 +67,8 @@ template <typename Float> void AppendShortest(Float value, std::string& out) {
         return;
     }
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::scientific);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::scientific);
     LayOutScientific(buffer, result.ptr, out);
 }
 
@@ -102,15 +103,18 @@ void AppendTime(const TDateTimeParts& parts, std::string& out) {
             rest /= 10;
         }
         int length = 9;
-        while (fraction[length - 1] == '0') --length;
+        while (fraction[length - 1] == '0')
+            --length;
         out += '.';
         out.append(fraction, static_cast<size_t>(length));
     }
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
     return text;
 }
 
@@ -126,7 +130,9 @@ bool ReadNumber(std::string_view text, size_t& pos, int maxDigits, unsigned& val
     return pos > start;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -178,27 +184,35 @@ bool ParseTimePart(std::string_view text, size_t& pos, unsigned maxHour, TDateTi
 
 } // namespace
 
-void AppendFloatText(double value, std::string& out) { AppendShortest(value, out); }
+void AppendFloatText(double value, std::string& out) {
+    AppendShortest(value, out);
+}
 
-void AppendSingleText(float value, std::string& out) { AppendShortest(value, out); }
+void AppendSingleText(float value, std::string& out) {
+    AppendShortest(value, out);
+}
 
 bool AppendDecimalText(std::string_view text, std::string& out) {
     size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
     size_t integerStart = pos;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+        ++pos;
     std::string_view integerPart = text.substr(integerStart, pos - integerStart);
     std::string_view fractionPart;
     if (pos < text.size() && text[pos] == '.') {
         size_t fractionStart = ++pos;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+            ++pos;
         fractionPart = text.substr(fractionStart, pos - fractionStart);
     }
     if (pos != text.size() || (integerPart.empty() && fractionPart.empty())) return false;
 
-    while (!integerPart.empty() && integerPart.front() == '0') integerPart.remove_prefix(1);
-    while (!fractionPart.empty() && fractionPart.back() == '0') fractionPart.remove_suffix(1);
+    while (!integerPart.empty() && integerPart.front() == '0')
+        integerPart.remove_prefix(1);
+    while (!fractionPart.empty() && fractionPart.back() == '0')
+        fractionPart.remove_suffix(1);
     if (integerPart.empty() && fractionPart.empty()) {
         out += '0';
         return true;
@@ -238,8 +252,8 @@ void AppendDateTimeText(const TDateTimeParts& parts, TFieldType kind, TDateTimeS
     AppendTime(parts, out);
 }
 
-void AppendValueText(const TColumnData& column, size_t row, TFieldType kind,
-                     TDateTimeStyle style, std::string& out) {
+void AppendValueText(const TColumnData& column, size_t row, TFieldType kind, TDateTimeStyle style,
+                     std::string& out) {
     char buffer[32];
     switch (column.Storage()) {
     case TValueStorage::Int64: {
@@ -252,9 +266,15 @@ void AppendValueText(const TColumnData& column, size_t row, TFieldType kind,
         out.append(buffer, result.ptr);
         break;
     }
-    case TValueStorage::Double: AppendFloatText(column.Double(row), out); break;
-    case TValueStorage::Single: AppendSingleText(column.Single(row), out); break;
-    case TValueStorage::Boolean: out += column.Boolean(row) ? "True" : "False"; break;
+    case TValueStorage::Double:
+        AppendFloatText(column.Double(row), out);
+        break;
+    case TValueStorage::Single:
+        AppendSingleText(column.Single(row), out);
+        break;
+    case TValueStorage::Boolean:
+        out += column.Boolean(row) ? "True" : "False";
+        break;
     case TValueStorage::Decimal:
         if (!AppendDecimalText(column.Bytes(row), out)) out += column.Bytes(row);
         break;
@@ -264,7 +284,9 @@ void AppendValueText(const TColumnData& column, size_t row, TFieldType kind,
         else
             AppendDateTimeText(column.DateTime(row), kind, style, out);
         break;
-    case TValueStorage::Bytes: out += column.Bytes(row); break;
+    case TValueStorage::Bytes:
+        out += column.Bytes(row);
+        break;
     }
 }
 
@@ -297,9 +319,13 @@ template <typename Float> static bool ParseFloating(std::string_view text, Float
            std::isfinite(value);
 }
 
-bool ParseDouble(std::string_view text, double& value) { return ParseFloating(text, value); }
+bool ParseDouble(std::string_view text, double& value) {
+    return ParseFloating(text, value);
+}
 
-bool ParseSingle(std::string_view text, float& value) { return ParseFloating(text, value); }
+bool ParseSingle(std::string_view text, float& value) {
+    return ParseFloating(text, value);
+}
 
 bool ParseBoolean(std::string_view text, bool& value) {
     text = TrimBlanks(text);

@@ -40,8 +40,8 @@ void AppendDateTimeText(const TDateTimeParts& parts, TFieldType kind, TDateTimeS
 // The value's text of a cell that is not null, as the grid shows it and the script quotes it:
 // integers in decimal digits, floats and decimals as above, booleans "True"/"False", dates by
 // style (a server text as it is), text and bytes as they are.
-void AppendValueText(const TColumnData& column, size_t row, TFieldType kind,
-                     TDateTimeStyle style, std::string& out);
+void AppendValueText(const TColumnData& column, size_t row, TFieldType kind, TDateTimeStyle style,
+                     std::string& out);
 
 // Parsing of typed text. Each returns false when text is not a valid value of its type.
 bool ParseInt64(std::string_view text, int64_t& value);

@@ -16,26 +16,29 @@ template <typename Call> std::string ErrorOf(Call call) {
 }
 
 TDataPacket ThreeRows() {
-    return MakePacket({{"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1), Int(2), Int(3)}},
-                       {"name", TFieldType::ftString, TValueStorage::Bytes,
-                        {Bytes("a"), Null(), Bytes("c")}},
-                       IntegerSel({0, 0, 0})});
+    return MakePacket(
+        {{"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1), Int(2), Int(3)}},
+         {"name", TFieldType::ftString, TValueStorage::Bytes, {Bytes("a"), Null(), Bytes("c")}},
+         IntegerSel({0, 0, 0})});
 }
 
 } // namespace
 
 TEST(ResultSet, ColumnNamesAreMadeUniqueAndKindlessColumnsLeftOut) {
     TResultSet result;
-    result.LoadPacket(MakePacket({{"", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}},
-                                  {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(2)}},
-                                  {"odd", TFieldType::ftUnknown, TValueStorage::Bytes, {Bytes("?")}},
-                                  {"ID", TFieldType::ftInteger, TValueStorage::Int64, {Int(3)}},
-                                  {"id_1", TFieldType::ftInteger, TValueStorage::Int64, {Int(4)}},
-                                  {"", TFieldType::ftInteger, TValueStorage::Int64, {Int(5)}},
-                                  {"column1", TFieldType::ftInteger, TValueStorage::Int64, {Int(6)}}}));
+    result.LoadPacket(
+        MakePacket({{"", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}},
+                    {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(2)}},
+                    {"odd", TFieldType::ftUnknown, TValueStorage::Bytes, {Bytes("?")}},
+                    {"ID", TFieldType::ftInteger, TValueStorage::Int64, {Int(3)}},
+                    {"id_1", TFieldType::ftInteger, TValueStorage::Int64, {Int(4)}},
+                    {"", TFieldType::ftInteger, TValueStorage::Int64, {Int(5)}},
+                    {"column1", TFieldType::ftInteger, TValueStorage::Int64, {Int(6)}}}));
     std::vector<std::string> names;
-    for (int i = 0; i < result.FieldCount(); ++i) names.push_back(result.Fields(i).FieldName());
-    EXPECT_EQ(names, (std::vector<std::string>{"COLUMN1", "id", "ID_1", "id_1_1", "COLUMN5", "column1_1"}));
+    for (int i = 0; i < result.FieldCount(); ++i)
+        names.push_back(result.Fields(i).FieldName());
+    EXPECT_EQ(names, (std::vector<std::string>{"COLUMN1", "id", "ID_1", "id_1_1", "COLUMN5",
+                                               "column1_1"}));
     EXPECT_EQ(result.FieldByName("Id_1_1").AsInteger(), 4);
     EXPECT_EQ(result.FieldByName("column5").AsInteger(), 5);
     EXPECT_FALSE(result.FindField("odd").has_value());
@@ -52,7 +55,8 @@ TEST(ResultSet, RowsMoveAndPendingEditsArePostedByMoving) {
     TField id = result.FieldByName("id");
     TField name = result.FieldByName("name");
     std::vector<int64_t> seen;
-    for (result.First(); !result.Eof(); result.Next()) seen.push_back(id.AsInteger());
+    for (result.First(); !result.Eof(); result.Next())
+        seen.push_back(id.AsInteger());
     EXPECT_EQ(seen, (std::vector<int64_t>{1, 2, 3}));
     EXPECT_EQ(result.RecNo(), 3);
 
@@ -115,12 +119,15 @@ TEST(ResultSet, WritableFlagsAndReadOnlySwitch) {
 
 TEST(ResultSet, BooleanAndIntegerAccessAreKeptApart) {
     TResultSet result;
-    result.LoadPacket(MakePacket({BooleanSel({true}),
-                                  {"qty", TFieldType::ftInteger, TValueStorage::Int64, {Int(7)}},
-                                  {"big", TFieldType::ftInteger, TValueStorage::UInt64, {UInt(4294967295u)}},
-                                  {"yes", TFieldType::ftString, TValueStorage::Bytes, {Bytes("True")}},
-                                  {"when", TFieldType::ftDateTime, TValueStorage::DateTime,
-                                   {Date(TDateTimeParts{2024, 5, 6, 0, 0, 0, 0, false})}}}));
+    result.LoadPacket(
+        MakePacket({BooleanSel({true}),
+                    {"qty", TFieldType::ftInteger, TValueStorage::Int64, {Int(7)}},
+                    {"big", TFieldType::ftInteger, TValueStorage::UInt64, {UInt(4294967295u)}},
+                    {"yes", TFieldType::ftString, TValueStorage::Bytes, {Bytes("True")}},
+                    {"when",
+                     TFieldType::ftDateTime,
+                     TValueStorage::DateTime,
+                     {Date(TDateTimeParts{2024, 5, 6, 0, 0, 0, 0, false})}}}));
     TField sel = result.FieldByName("SEL");
     sel.SetDisplayLabel("选择");
     EXPECT_EQ(ErrorOf([&] { sel.AsInteger(); }), "Cannot access field '选择' as type Integer");
@@ -128,7 +135,8 @@ TEST(ResultSet, BooleanAndIntegerAccessAreKeptApart) {
     EXPECT_EQ(ErrorOf([&] { sel.SetAsInteger(1); }), "Cannot access field '选择' as type Integer");
     TField qty = result.FieldByName("qty");
     EXPECT_EQ(ErrorOf([&] { qty.AsBoolean(); }), "Cannot access field 'qty' as type Boolean");
-    EXPECT_EQ(ErrorOf([&] { qty.SetAsBoolean(true); }), "Cannot access field 'qty' as type Boolean");
+    EXPECT_EQ(ErrorOf([&] { qty.SetAsBoolean(true); }),
+              "Cannot access field 'qty' as type Boolean");
     EXPECT_EQ(ErrorOf([&] { result.FieldByName("when").AsInteger(); }),
               "Cannot access field 'when' as type Integer");
     EXPECT_TRUE(sel.AsBoolean());
@@ -143,31 +151,43 @@ TEST(ResultSet, BooleanAndIntegerAccessAreKeptApart) {
 
 TEST(ResultSet, TextEditsAreTypedPerStorage) {
     TResultSet result;
-    result.LoadPacket(MakePacket(
-        {{"i", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}},
-         {"u", TFieldType::ftLargeint, TValueStorage::UInt64, {UInt(1)}},
-         {"d", TFieldType::ftFloat, TValueStorage::Double, {Dbl(1)}},
-         {"s", TFieldType::ftFloat, TValueStorage::Single, {Sgl(1)}},
-         {"m", TFieldType::ftBCD, TValueStorage::Decimal, {Bytes("1")}},
-         {"b", TFieldType::ftBoolean, TValueStorage::Boolean, {Bool(false)}},
-         {"t", TFieldType::ftDateTime, TValueStorage::DateTime, {Null()}},
-         {"tm", TFieldType::ftTime, TValueStorage::DateTime, {Null()}},
-         {"x", TFieldType::ftString, TValueStorage::Bytes, {Bytes("x")}}}));
+    result.LoadPacket(
+        MakePacket({{"i", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}},
+                    {"u", TFieldType::ftLargeint, TValueStorage::UInt64, {UInt(1)}},
+                    {"d", TFieldType::ftFloat, TValueStorage::Double, {Dbl(1)}},
+                    {"s", TFieldType::ftFloat, TValueStorage::Single, {Sgl(1)}},
+                    {"m", TFieldType::ftBCD, TValueStorage::Decimal, {Bytes("1")}},
+                    {"b", TFieldType::ftBoolean, TValueStorage::Boolean, {Bool(false)}},
+                    {"t", TFieldType::ftDateTime, TValueStorage::DateTime, {Null()}},
+                    {"tm", TFieldType::ftTime, TValueStorage::DateTime, {Null()}},
+                    {"x", TFieldType::ftString, TValueStorage::Bytes, {Bytes("x")}}}));
     result.Edit();
     struct Case {
         const char* Field;
         const char* Text;
         const char* Shown; // nullptr: rejected
     } cases[] = {
-        {"i", "-42", "-42"},        {"i", "4.5", nullptr},      {"i", "12abc", nullptr},
-        {"i", "99999999999999999999", nullptr},                 {"u", "18446744073709551615", "18446744073709551615"},
-        {"u", "-1", nullptr},       {"d", "1.25e3", "1250"},    {"d", "1,5", nullptr},
-        {"d", "nan", nullptr},      {"s", "0.1", "0.1"},        {"m", "0012.500", "12.5"},
-        {"m", "1e2", nullptr},      {"b", "true", "True"},      {"b", "maybe", nullptr},
+        {"i", "-42", "-42"},
+        {"i", "4.5", nullptr},
+        {"i", "12abc", nullptr},
+        {"i", "99999999999999999999", nullptr},
+        {"u", "18446744073709551615", "18446744073709551615"},
+        {"u", "-1", nullptr},
+        {"d", "1.25e3", "1250"},
+        {"d", "1,5", nullptr},
+        {"d", "nan", nullptr},
+        {"s", "0.1", "0.1"},
+        {"m", "0012.500", "12.5"},
+        {"m", "1e2", nullptr},
+        {"b", "true", "True"},
+        {"b", "maybe", nullptr},
         {"t", "2024-02-29 13:14:15.25", "2024-02-29 13:14:15.25"},
-        {"t", "2023-02-29", nullptr},                           {"t", "2024-01-01T00:00:00", "2024-01-01"},
-        {"t", "0000-00-00 00:00:00", "0000-00-00 00:00:00"},    {"tm", "-838:59:59", "-838:59:59"},
-        {"tm", "10:61:00", nullptr}, {"x", "any text", "any text"},
+        {"t", "2023-02-29", nullptr},
+        {"t", "2024-01-01T00:00:00", "2024-01-01"},
+        {"t", "0000-00-00 00:00:00", "0000-00-00 00:00:00"},
+        {"tm", "-838:59:59", "-838:59:59"},
+        {"tm", "10:61:00", nullptr},
+        {"x", "any text", "any text"},
     };
     for (const Case& c : cases) {
         TField field = result.FieldByName(c.Field);
@@ -180,7 +200,8 @@ TEST(ResultSet, TextEditsAreTypedPerStorage) {
             EXPECT_EQ(field.AsString(), c.Shown) << c.Field << " " << c.Text;
         }
     }
-    EXPECT_EQ(ErrorOf([&] { result.FieldByName("i").SetText("abc"); }), "'abc' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { result.FieldByName("i").SetText("abc"); }),
+              "'abc' is not a valid integer value");
     result.FieldByName("d").SetText("");
     EXPECT_TRUE(result.FieldByName("d").IsNull());
     result.FieldByName("x").SetText("");
@@ -195,7 +216,8 @@ TEST(ResultSet, DisplayUpdatesNestAndObserversHearOnlyWhenOn) {
     result.OnChange = [&](TResultSetChange change) { heard.push_back(change); };
     result.LoadPacket(ThreeRows());
     result.Next();
-    EXPECT_EQ(heard, (std::vector<TResultSetChange>{TResultSetChange::Opened, TResultSetChange::Scrolled}));
+    EXPECT_EQ(heard, (std::vector<TResultSetChange>{TResultSetChange::Opened,
+                                                    TResultSetChange::Scrolled}));
     heard.clear();
     result.DisableControls();
     result.DisableControls();
@@ -262,7 +284,8 @@ TEST(RowSelection, SetAllSelectedTicksByKindAndRestoresTheResult) {
             }
         }
         SetAllSelected(result, false);
-        for (result.First(); !result.Eof(); result.Next()) EXPECT_FALSE(IsRowTicked(sel));
+        for (result.First(); !result.Eof(); result.Next())
+            EXPECT_FALSE(IsRowTicked(sel));
     }
     // No result, or none loaded: nothing happens.
     TResultSet none;

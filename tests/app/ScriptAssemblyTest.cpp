@@ -16,9 +16,10 @@ std::string CodePage(const char* utf8) {
 
 // The users table of the examples: (1, Tom) and (2, null), both ticked, SEL first.
 void LoadUsers(TResultSet& result, TestColumn sel) {
-    result.LoadPacket(MakePacket({sel,
-                                  {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1), Int(2)}},
-                                  {"name", TFieldType::ftString, TValueStorage::Bytes, {Bytes("Tom"), Null()}}}));
+    result.LoadPacket(
+        MakePacket({sel,
+                    {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1), Int(2)}},
+                    {"name", TFieldType::ftString, TValueStorage::Bytes, {Bytes("Tom"), Null()}}}));
 }
 
 struct ExportRun {
@@ -61,7 +62,8 @@ class FailingLines : public TStringList {
 public:
     explicit FailingLines(int failAt) : FFailAt(failAt) {}
     int Add(const std::string& line) override {
-        if (Count() + 1 == FFailAt) throw EWriteError("Cannot write to script.sql: No space left on device");
+        if (Count() + 1 == FFailAt)
+            throw EWriteError("Cannot write to script.sql: No space left on device");
         return TStringList::Add(line);
     }
 
@@ -75,21 +77,20 @@ TEST(ScriptAssembly, MssqlExampleByteForByte) {
     TResultSet result;
     LoadUsers(result, BooleanSel({true, true}));
     ExportRun run = Export(result, {0, "users", true, true, "created_by", {}, {}});
-    EXPECT_EQ(run.Text,
-              "/*---------[users]-----------*/\r\n"
-              "\r\n"
-              "DELETE FROM [users]\r\n"
-              "GO\r\n"
-              "DBCC CHECKIDENT ('users', RESEED, 1)\r\n"
-              "GO\r\n"
-              "SET IDENTITY_INSERT [users] ON\r\n"
-              "INSERT INTO [users] ([id], [name]) \r\n"
-              "       Values (1, 'Tom')\r\n"
-              "\r\n"
-              "INSERT INTO [users] ([id], [name]) \r\n"
-              "       Values (2, NULL)\r\n"
-              "\r\n"
-              "SET IDENTITY_INSERT [users] OFF");
+    EXPECT_EQ(run.Text, "/*---------[users]-----------*/\r\n"
+                        "\r\n"
+                        "DELETE FROM [users]\r\n"
+                        "GO\r\n"
+                        "DBCC CHECKIDENT ('users', RESEED, 1)\r\n"
+                        "GO\r\n"
+                        "SET IDENTITY_INSERT [users] ON\r\n"
+                        "INSERT INTO [users] ([id], [name]) \r\n"
+                        "       Values (1, 'Tom')\r\n"
+                        "\r\n"
+                        "INSERT INTO [users] ([id], [name]) \r\n"
+                        "       Values (2, NULL)\r\n"
+                        "\r\n"
+                        "SET IDENTITY_INSERT [users] OFF");
     EXPECT_EQ(run.Written, 2);
     EXPECT_EQ(run.RowHooks, 2);
     ASSERT_EQ(run.Statuses.size(), 3u);
@@ -135,11 +136,13 @@ TEST(ScriptAssembly, EdgeCasesOfTheStatementFrame) {
 
     // The reseed line quotes the name as a string, the DELETE line escapes it as a name.
     ExportRun ohara = Export(result, {0, "O'Hara]x", true, false, "", {}, {}});
-    EXPECT_EQ(ohara.Text, "/*---------[O'Hara]]x]-----------*/\r\n\r\nDELETE FROM [O'Hara]]x]\r\nGO\r\n"
-                          "DBCC CHECKIDENT ('O''Hara]x', RESEED, 1)\r\nGO");
+    EXPECT_EQ(ohara.Text,
+              "/*---------[O'Hara]]x]-----------*/\r\n\r\nDELETE FROM [O'Hara]]x]\r\nGO\r\n"
+              "DBCC CHECKIDENT ('O''Hara]x', RESEED, 1)\r\nGO");
     ExportRun mysqlOhara = Export(result, {1, "a`b", true, true, "", {}, {}});
-    EXPECT_EQ(mysqlOhara.Text, CodePage("-- 导出表中的数据 `a``b`") +
-                                   "\r\n\r\nDELETE FROM `a``b`;\r\n\r\nALTER TABLE `a``b` AUTO_INCREMENT =1;\r\n");
+    EXPECT_EQ(mysqlOhara.Text,
+              CodePage("-- 导出表中的数据 `a``b`") +
+                  "\r\n\r\nDELETE FROM `a``b`;\r\n\r\nALTER TABLE `a``b` AUTO_INCREMENT =1;\r\n");
 
     // Another dialect index writes nothing, not even a cleared view.
     TStringList untouched{"kept"};
@@ -158,9 +161,11 @@ TEST(ScriptAssembly, EdgeCasesOfTheStatementFrame) {
 TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
     // An integer SEL is ticked only by exactly 1 (5 shows a tick but is not exported).
     TResultSet integerSel;
-    integerSel.LoadPacket(MakePacket(
-        {IntegerSel({1, 5, 0, 1}),
-         {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(10), Int(20), Int(30), Int(40)}}}));
+    integerSel.LoadPacket(MakePacket({IntegerSel({1, 5, 0, 1}),
+                                      {"id",
+                                       TFieldType::ftInteger,
+                                       TValueStorage::Int64,
+                                       {Int(10), Int(20), Int(30), Int(40)}}}));
     for (int dialect : {0, 1}) {
         ExportRun run = Export(integerSel, {dialect, "t", false, false, "", {}, {}});
         EXPECT_EQ(run.Written, 2);
@@ -170,9 +175,9 @@ TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
         EXPECT_NE(run.Text.find("(40)"), std::string::npos);
     }
     TResultSet booleanSel;
-    booleanSel.LoadPacket(MakePacket(
-        {BooleanSel({false, true}),
-         {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(10), Int(20)}}}));
+    booleanSel.LoadPacket(
+        MakePacket({BooleanSel({false, true}),
+                    {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(10), Int(20)}}}));
     ExportRun mysql = Export(booleanSel, {1, "t", false, false, "", {}, {}});
     EXPECT_EQ(mysql.Text, CodePage("-- 导出表中的数据 `t`") +
                               "\r\n\r\nINSERT INTO `t` (`id`) VALUES \r\n(20);\r\n");
@@ -186,16 +191,17 @@ TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
 
 TEST(ScriptAssembly, ValuesOfEveryKindStayOnTheirLine) {
     TResultSet result;
-    result.LoadPacket(MakePacket(
-        {BooleanSel({true}),
-         {"txt", TFieldType::ftString, TValueStorage::Bytes, {Bytes("a\r\nb\\")}},
-         {"w", TFieldType::ftWideString, TValueStorage::Bytes, {Bytes("x\ny")}},
-         {"note", TFieldType::ftMemo, TValueStorage::Bytes, {Null()}},
-         {"amount", TFieldType::ftBCD, TValueStorage::Decimal, {Null()}}}));
+    result.LoadPacket(
+        MakePacket({BooleanSel({true}),
+                    {"txt", TFieldType::ftString, TValueStorage::Bytes, {Bytes("a\r\nb\\")}},
+                    {"w", TFieldType::ftWideString, TValueStorage::Bytes, {Bytes("x\ny")}},
+                    {"note", TFieldType::ftMemo, TValueStorage::Bytes, {Null()}},
+                    {"amount", TFieldType::ftBCD, TValueStorage::Decimal, {Null()}}}));
     TExportOptions options{0, "t", false, false, "NOTE, amount", {}, {}};
     TStringList lines;
     GenerateInsertScript(result, lines, options);
-    EXPECT_EQ(lines.Get(3), "       Values ('a' + CHAR(13) + CHAR(10) + 'b\\', N'x' + NCHAR(10) + N'y', ' ', 0)");
+    EXPECT_EQ(lines.Get(3),
+              "       Values ('a' + CHAR(13) + CHAR(10) + 'b\\', N'x' + NCHAR(10) + N'y', ' ', 0)");
     options.Dialect = 1;
     GenerateInsertScript(result, lines, options);
     EXPECT_EQ(lines.Get(3), "('a\\r\\nb\\\\', 'x\\ny', ' ', 0);");
@@ -209,7 +215,12 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
     // The sink fails on the second row's statement head (line 7 of 9 with the identity option).
     FailingLines lines(7);
     std::vector<std::string> statuses;
-    TExportOptions options{0, "users", false, true, "", {},
+    TExportOptions options{0,
+                           "users",
+                           false,
+                           true,
+                           "",
+                           {},
                            [&](const std::string& text) { statuses.push_back(text); }};
     result.Next();
     EXPECT_THROW(GenerateInsertScript(result, lines, options), EWriteError);
@@ -223,10 +234,11 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
 
     // A value that cannot be written stops the export the same way.
     TResultSet bad;
-    bad.LoadPacket(MakePacket({BooleanSel({true}),
-                               {"f", TFieldType::ftFloat, TValueStorage::Double, {Dbl(HUGE_VAL)}}}));
+    bad.LoadPacket(MakePacket(
+        {BooleanSel({true}), {"f", TFieldType::ftFloat, TValueStorage::Double, {Dbl(HUGE_VAL)}}}));
     TStringList partial;
-    EXPECT_THROW(GenerateInsertScript(bad, partial, {1, "t", false, false, "", {}, {}}), EConvertError);
+    EXPECT_THROW(GenerateInsertScript(bad, partial, {1, "t", false, false, "", {}, {}}),
+                 EConvertError);
     EXPECT_EQ(partial.Count(), 2);
     EXPECT_FALSE(bad.ControlsDisabled());
 

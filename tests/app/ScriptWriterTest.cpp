@@ -21,7 +21,8 @@ std::string ReadFile(const std::string& path) {
 
 std::string TempPath(const char* name) {
     const char* folder = std::getenv("TMPDIR");
-    return std::string(folder ? folder : "/tmp") + "/quorvel-" + std::to_string(::getpid()) + "-" + name;
+    return std::string(folder ? folder : "/tmp") + "/quorvel-" + std::to_string(::getpid()) + "-" +
+           name;
 }
 
 } // namespace
@@ -32,7 +33,8 @@ TEST(ScriptWriter, WritesTheBytesTheScriptViewWouldSave) {
     TestColumn text{"t", TFieldType::ftString, TValueStorage::Bytes, {}};
     for (int i = 0; i < 3000; ++i) {
         sel.Cells.push_back(Bool(i % 3 != 0));
-        text.Cells.push_back(Bytes(std::string(static_cast<size_t>(i % 100 == 0 ? 70000 : i), 'x') + "'\n"));
+        text.Cells.push_back(
+            Bytes(std::string(static_cast<size_t>(i % 100 == 0 ? 70000 : i), 'x') + "'\n"));
     }
     TResultSet result;
     result.LoadPacket(MakePacket({sel, text}));
@@ -85,7 +87,8 @@ TEST(ScriptWriter, AFullDiskFailsTheExport) {
     TResultSet result;
     result.LoadPacket(MakePacket({sel, text}));
     TScriptFileWriter full("/dev/full");
-    EXPECT_THROW(GenerateInsertScript(result, full, {1, "t", false, false, "", {}, {}}), EWriteError);
+    EXPECT_THROW(GenerateInsertScript(result, full, {1, "t", false, false, "", {}, {}}),
+                 EWriteError);
     EXPECT_FALSE(result.ControlsDisabled());
     // Writing to a descriptor that was closed under it is reported too.
     int fds[2];

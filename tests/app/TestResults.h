@@ -55,7 +55,8 @@ inline TDataPacket MakePacket(const std::vector<TestColumn>& columns) {
     }
     size_t rows = columns.empty() ? 0 : columns[0].Cells.size();
     for (size_t row = 0; row < rows; ++row) {
-        for (size_t i = 0; i < columns.size(); ++i) columns[i].Cells[row](packet.Columns[i]);
+        for (size_t i = 0; i < columns.size(); ++i)
+            columns[i].Cells[row](packet.Columns[i]);
         packet.EndRow();
     }
     return packet;
@@ -64,11 +65,13 @@ inline TDataPacket MakePacket(const std::vector<TestColumn>& columns) {
 // The SEL column as each database kind delivers it.
 inline TestColumn BooleanSel(std::vector<bool> ticks) {
     TestColumn column{"SEL", TFieldType::ftBoolean, TValueStorage::Boolean, {}};
-    for (bool tick : ticks) column.Cells.push_back(Bool(tick));
+    for (bool tick : ticks)
+        column.Cells.push_back(Bool(tick));
     return column;
 }
 inline TestColumn IntegerSel(std::vector<int64_t> ticks) {
     TestColumn column{"SEL", TFieldType::ftLargeint, TValueStorage::UInt64, {}};
-    for (int64_t tick : ticks) column.Cells.push_back(UInt(static_cast<uint64_t>(tick)));
+    for (int64_t tick : ticks)
+        column.Cells.push_back(UInt(static_cast<uint64_t>(tick)));
     return column;
 }

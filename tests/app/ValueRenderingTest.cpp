@@ -85,16 +85,19 @@ TEST(ValueRendering, NullSubstitutesFollowTheGroup) {
     for (TDialect dialect : kBoth) {
         EXPECT_EQ(Render("f", TFieldType::ftBoolean, TValueStorage::Boolean, Null(), dialect, "f"),
                   "' '");
-        EXPECT_EQ(Render("f", TFieldType::ftBlob, TValueStorage::Bytes, Null(), dialect, "f"), "' '");
-        EXPECT_EQ(Render("f", TFieldType::ftFloat, TValueStorage::Double, Null(), dialect, "F"), "0");
-        EXPECT_EQ(Render("f", TFieldType::ftDateTime, TValueStorage::DateTime, Null(), dialect, "f"),
+        EXPECT_EQ(Render("f", TFieldType::ftBlob, TValueStorage::Bytes, Null(), dialect, "f"),
                   "' '");
+        EXPECT_EQ(Render("f", TFieldType::ftFloat, TValueStorage::Double, Null(), dialect, "F"),
+                  "0");
+        EXPECT_EQ(
+            Render("f", TFieldType::ftDateTime, TValueStorage::DateTime, Null(), dialect, "f"),
+            "' '");
         EXPECT_EQ(Render("f", TFieldType::ftLargeint, TValueStorage::Int64, Null(), dialect, ""),
                   "NULL");
         // A 32-bit integer bare, a 64-bit one quoted; an unsigned ftInteger keeps its value.
-        EXPECT_EQ(Render("f", TFieldType::ftInteger, TValueStorage::UInt64, UInt(4294967295u),
-                         dialect),
-                  "4294967295");
+        EXPECT_EQ(
+            Render("f", TFieldType::ftInteger, TValueStorage::UInt64, UInt(4294967295u), dialect),
+            "4294967295");
         EXPECT_EQ(Render("f", TFieldType::ftLargeint, TValueStorage::Int64,
                          Int(-9223372036854775807LL - 1), dialect),
                   "'-9223372036854775808'");
@@ -118,10 +121,16 @@ TEST(ValueRendering, DecimalsAreExact) {
         std::string Held;
         std::string Expected;
     } cases[] = {
-        {"12.50", "12.5"},      {"100.000", "100"},  {"-0.50", "-0.5"}, {".5", "0.5"},
-        {"-.25", "-0.25"},      {"+7", "7"},         {"007.0100", "7.01"}, {"-0.000", "0"},
-        {"0", "0"},             {"123456789012345678901234567890.000000001",
-                                 "123456789012345678901234567890.000000001"},
+        {"12.50", "12.5"},
+        {"100.000", "100"},
+        {"-0.50", "-0.5"},
+        {".5", "0.5"},
+        {"-.25", "-0.25"},
+        {"+7", "7"},
+        {"007.0100", "7.01"},
+        {"-0.000", "0"},
+        {"0", "0"},
+        {"123456789012345678901234567890.000000001", "123456789012345678901234567890.000000001"},
         {"922337203685477.5808", "922337203685477.5808"},
     };
     for (TDialect dialect : kBoth)
@@ -135,8 +144,9 @@ TEST(ValueRendering, DecimalsAreExact) {
         }
     // Text that is no plain decimal never goes bare into a statement.
     for (const char* bad : {"1e5", "12,5", "1.2.3", "", "-", "1; DROP TABLE t"})
-        EXPECT_THROW(Literal(TFieldType::ftBCD, TValueStorage::Decimal, Bytes(bad), TDialect::dMysql),
-                     EConvertError)
+        EXPECT_THROW(
+            Literal(TFieldType::ftBCD, TValueStorage::Decimal, Bytes(bad), TDialect::dMysql),
+            EConvertError)
             << bad;
 }
 
@@ -172,15 +182,20 @@ TEST(ValueRendering, FloatsAreShortestRoundTripWithPointAndExponentLayout) {
                       c.Expected);
         }
     // A single-precision column is written as the shortest text of the same float.
-    EXPECT_EQ(Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(0.1f), TDialect::dMssql), "0.1");
-    EXPECT_EQ(Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(16777216.0f), TDialect::dMysql),
-              "16777216");
-    EXPECT_EQ(Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(3.4028235e38f), TDialect::dMysql),
-              "3.4028235E38");
-    EXPECT_THROW(Literal(TFieldType::ftFloat, TValueStorage::Double, Dbl(std::nan("")), TDialect::dMssql),
-                 EConvertError);
-    EXPECT_THROW(Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(-HUGE_VALF), TDialect::dMysql),
-                 EConvertError);
+    EXPECT_EQ(Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(0.1f), TDialect::dMssql),
+              "0.1");
+    EXPECT_EQ(
+        Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(16777216.0f), TDialect::dMysql),
+        "16777216");
+    EXPECT_EQ(
+        Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(3.4028235e38f), TDialect::dMysql),
+        "3.4028235E38");
+    EXPECT_THROW(
+        Literal(TFieldType::ftFloat, TValueStorage::Double, Dbl(std::nan("")), TDialect::dMssql),
+        EConvertError);
+    EXPECT_THROW(
+        Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(-HUGE_VALF), TDialect::dMysql),
+        EConvertError);
 
     // Every double read back from its literal is the same double.
     unsigned seed = std::random_device{}();
@@ -190,14 +205,15 @@ TEST(ValueRendering, FloatsAreShortestRoundTripWithPointAndExponentLayout) {
         double value;
         std::memcpy(&value, &bits, sizeof value);
         if (!std::isfinite(value)) continue;
-        std::string text = Literal(TFieldType::ftFloat, TValueStorage::Double, Dbl(value),
-                                   TDialect::dMysql);
+        std::string text =
+            Literal(TFieldType::ftFloat, TValueStorage::Double, Dbl(value), TDialect::dMysql);
         ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text << " seed " << seed;
         ASSERT_EQ(text.find_first_not_of("0123456789.-E"), std::string::npos) << text;
         float single = static_cast<float>(bits >> 40) / 3.0f;
-        std::string singleText = Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(single),
-                                         TDialect::dMssql);
-        ASSERT_EQ(std::strtof(singleText.c_str(), nullptr), single) << singleText << " seed " << seed;
+        std::string singleText =
+            Literal(TFieldType::ftFloat, TValueStorage::Single, Sgl(single), TDialect::dMssql);
+        ASSERT_EQ(std::strtof(singleText.c_str(), nullptr), single)
+            << singleText << " seed " << seed;
     }
 }
 
@@ -211,7 +227,8 @@ TEST(ValueRendering, DatesFollowTheDialectAndKeepFractions) {
         std::string Mysql;
         std::string Mssql;
     } cases[] = {
-        {K::ftDateTime, Parts(2024, 1, 2, 3, 4, 5), "'2024-01-02 03:04:05'", "'2024-01-02T03:04:05'"},
+        {K::ftDateTime, Parts(2024, 1, 2, 3, 4, 5), "'2024-01-02 03:04:05'",
+         "'2024-01-02T03:04:05'"},
         {K::ftDateTime, Parts(2024, 1, 2), "'2024-01-02'", "'2024-01-02T00:00:00'"},
         {K::ftDateTime, Parts(2024, 1, 2, 0, 0, 0, 500000000), "'2024-01-02 00:00:00.5'",
          "'2024-01-02T00:00:00.5'"},
@@ -228,8 +245,10 @@ TEST(ValueRendering, DatesFollowTheDialectAndKeepFractions) {
         {K::ftDateTime, Parts(1, 1, 1), "'0001-01-01'", "'0001-01-01T00:00:00'"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Literal(c.Kind, TValueStorage::DateTime, Date(c.Value), TDialect::dMysql), c.Mysql);
-        EXPECT_EQ(Literal(c.Kind, TValueStorage::DateTime, Date(c.Value), TDialect::dMssql), c.Mssql);
+        EXPECT_EQ(Literal(c.Kind, TValueStorage::DateTime, Date(c.Value), TDialect::dMysql),
+                  c.Mysql);
+        EXPECT_EQ(Literal(c.Kind, TValueStorage::DateTime, Date(c.Value), TDialect::dMssql),
+                  c.Mssql);
     }
     // A zero date keeps the server's text.
     for (TDialect dialect : kBoth)
@@ -248,9 +267,10 @@ TEST(ValueRendering, BinaryValuesAreHexadecimalAndEmptyOnesPerDialect) {
         EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes(""), TDialect::dMysql), "X''");
     }
     std::string allBytes;
-    for (int i = 0; i < 256; ++i) allBytes += static_cast<char>(i);
-    std::string literal = Literal(TFieldType::ftBlob, TValueStorage::Bytes, Bytes(allBytes),
-                                  TDialect::dMssql);
+    for (int i = 0; i < 256; ++i)
+        allBytes += static_cast<char>(i);
+    std::string literal =
+        Literal(TFieldType::ftBlob, TValueStorage::Bytes, Bytes(allBytes), TDialect::dMssql);
     ASSERT_EQ(literal.substr(0, 2), "0x");
     EXPECT_EQ(DecodeHex(literal, 2), allBytes);
     EXPECT_EQ(literal.find_first_not_of("0123456789ABCDEF", 2), std::string::npos);
@@ -260,8 +280,7 @@ TEST(ValueRendering, MysqlTextEscapesPerCharacter) {
     auto mysql = [](const std::string& text, TFieldType kind = TFieldType::ftString) {
         return Literal(kind, TValueStorage::Bytes, Bytes(text), TDialect::dMysql);
     };
-    EXPECT_EQ(mysql(std::string("a'b\\c\0d\re\nf\x1Ag\th", 15)),
-              "'a''b\\\\c\\0d\\re\\nf\\Zg\th'");
+    EXPECT_EQ(mysql(std::string("a'b\\c\0d\re\nf\x1Ag\th", 15)), "'a''b\\\\c\\0d\\re\\nf\\Zg\th'");
     // 0x95 0x5C is one character whose second byte is no backslash.
     EXPECT_EQ(mysql("\x95\x5C"), "'\x95\x5C'");
     EXPECT_EQ(mysql("\x95\x5C\\'"), "'\x95\x5C\\\\'''");
@@ -294,10 +313,12 @@ TEST(ValueRendering, MssqlTextPutsLineBreaksAndNulOutsideTheQuotes) {
 
     // Exactly 1000 pieces still as pieces; one more and the value is cast from hexadecimal.
     std::string pieces1000;
-    for (int i = 0; i < 500; ++i) pieces1000 += "a\n";
+    for (int i = 0; i < 500; ++i)
+        pieces1000 += "a\n";
     std::string literal = mssql(pieces1000);
     size_t joins = 0;
-    for (size_t pos = literal.find(" + "); pos != std::string::npos; pos = literal.find(" + ", pos + 1))
+    for (size_t pos = literal.find(" + "); pos != std::string::npos;
+         pos = literal.find(" + ", pos + 1))
         ++joins;
     EXPECT_EQ(joins, 999u);
 
@@ -309,7 +330,8 @@ TEST(ValueRendering, MssqlTextPutsLineBreaksAndNulOutsideTheQuotes) {
     EXPECT_EQ(DecodeHex(literal, 7), many);
 
     std::string wide;
-    for (int i = 0; i < 400; ++i) wide += "\xD6\xD0\r\n";
+    for (int i = 0; i < 400; ++i)
+        wide += "\xD6\xD0\r\n";
     literal = mssql(wide, TFieldType::ftWideString);
     ASSERT_EQ(literal.rfind("CAST(0x", 0), 0u);
     EXPECT_EQ(literal.substr(literal.size() - 18), " AS NVARCHAR(MAX))");
@@ -333,9 +355,10 @@ TEST(ValueRendering, NamesAreEscapedInsideTheirQuotes) {
     EXPECT_EQ(QuotedStr("O'Hara"), "'O''Hara'");
 
     TResultSet result;
-    result.LoadPacket(MakePacket({BooleanSel({false}),
-                                  {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}},
-                                  {"odd]`name", TFieldType::ftString, TValueStorage::Bytes, {Bytes("x")}}}));
+    result.LoadPacket(
+        MakePacket({BooleanSel({false}),
+                    {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}},
+                    {"odd]`name", TFieldType::ftString, TValueStorage::Bytes, {Bytes("x")}}}));
     EXPECT_EQ(BuildColumnList(result, 0), "[id], [odd]]`name]");
     EXPECT_EQ(BuildColumnList(result, 1), "`id`, `odd]``name`");
     EXPECT_EQ(BuildColumnList(result, 2), "");

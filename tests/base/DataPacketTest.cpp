@@ -16,7 +16,8 @@ TEST(DataPacket, CellsKeepTheirValuesThroughNullsAndEdits) {
     EXPECT_FALSE(text.IsNull(3));
     EXPECT_EQ(text.Bytes(3), "");
     // An edit may copy another cell of the same column, even while the arena grows.
-    for (int i = 0; i < 50; ++i) text.SetBytes(1, text.Bytes(i % 2 == 0 ? 0 : 2));
+    for (int i = 0; i < 50; ++i)
+        text.SetBytes(1, text.Bytes(i % 2 == 0 ? 0 : 2));
     EXPECT_FALSE(text.IsNull(1));
     EXPECT_EQ(text.Bytes(1), text.Bytes(2));
     EXPECT_EQ(text.Bytes(0), "first");

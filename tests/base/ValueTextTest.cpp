@@ -11,7 +11,8 @@ TEST(ValueText, DateTimeLayoutsAndParsingRoundTrip) {
         TDateTimeStyle Style;
         const char* Shown; // nullptr: rejected
     } cases[] = {
-        {TFieldType::ftDateTime, "2024-01-02 03:04:05", TDateTimeStyle::Blank, "2024-01-02 03:04:05"},
+        {TFieldType::ftDateTime, "2024-01-02 03:04:05", TDateTimeStyle::Blank,
+         "2024-01-02 03:04:05"},
         {TFieldType::ftDateTime, "2024-1-2T3:04", TDateTimeStyle::IsoT, "2024-01-02T03:04:00"},
         {TFieldType::ftDateTime, "2024-01-02", TDateTimeStyle::IsoT, "2024-01-02T00:00:00"},
         {TFieldType::ftDateTime, "2024-01-02 00:00:00.000000010", TDateTimeStyle::Blank,

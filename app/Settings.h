@@ -1,0 +1,38 @@
+// The settings file: the connection-string history and the options of the main window.
+#pragma once
+
+#include <string>
+
+#include "base/Strings.h"
+
+// The options as the main window shows them. DbType is the stored index as it stands; a
+// value other than 0 or 1 leaves the kind box without a selection.
+struct TOptions {
+    std::string Top = "100";
+    int DbType = 0;
+    std::string NotNullFields = "created_by";
+};
+
+// "config.ini" in exeDir when that folder is writable or the file is already there;
+// otherwise "quorvel/config.ini" under configHome. Both folders may lack the final "/".
+std::string ChooseSettingsPath(const std::string& exeDir, const std::string& configHome);
+
+// ChooseSettingsPath for the running executable and the user's configuration folder.
+std::string DefaultSettingsPath();
+
+// Appends the stored connection strings to list, most recent first, and returns the
+// index to select: 0 when list is not empty, else -1.
+int LoadHistory(const std::string& path, TStrings& list);
+
+// Stores connectedText as the most recent string, followed by the entries of
+// historyList that differ from every string stored before them (ignoring letter case).
+// Entry i is stored under "dbstr<i>", so the numbers may have gaps.
+void WriteHistory(const std::string& path, const std::string& connectedText,
+                  const TStrings& historyList);
+
+TOptions LoadOptions(const std::string& path);
+
+// top and notNull are stored without surrounding blanks; dbTypeIndex is -1 when the box
+// has no selection.
+void SaveOptions(const std::string& path, const std::string& top, int dbTypeIndex,
+                 const std::string& notNull);

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "app/Settings.h"
+#include "base/Exception.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "settingsXXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        FPath = pattern + "/";
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
+    }
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// One run of the program as the main window drives the file: load at start, maybe one
+// successful connect, save the options at close. Returns the history loaded at start.
+std::vector<std::string> RunOnce(const std::string& path, std::optional<std::string> connect) {
+    TStringList history;
+    int selected = LoadHistory(path, history);
+    EXPECT_EQ(selected, history.Count() > 0 ? 0 : -1);
+    TOptions options = LoadOptions(path);
+    if (connect) WriteHistory(path, *connect, history);
+    SaveOptions(path, options.Top, options.DbType, options.NotNullFields);
+    return history.Items();
+}
+
+// Restores an environment variable when the test ends.
+class EnvironmentGuard {
+public:
+    explicit EnvironmentGuard(const char* name) : FName(name) {
+        if (const char* value = getenv(name)) FOld = value;
+    }
+    ~EnvironmentGuard() {
+        if (FOld)
+            setenv(FName, FOld->c_str(), 1);
+        else
+            unsetenv(FName);
+    }
+
+private:
+    const char* FName;
+    std::optional<std::string> FOld;
+};
+
+const std::string kOptionsOnly = "[Option]\r\ntop=100\r\ndbtype=0\r\nnotNullFields=created_by\r\n";
+
+} // namespace
+
+TEST(Settings, HistoryAcrossRunsMatchesTheFileByteForByte) {
+    TempFolder folder;
+    std::string path = folder.Path() + "config.ini";
+    const std::string a = "Provider=SQLOLEDB.1;Password=sa;Persist Security Info=True;User ID=sa;"
+                          "Initial Catalog=shop;Data Source=127.0.0.1";
+    const std::string b = "Provider=MSDASQL.1;Extended Properties=\"DRIVER={MySQL ODBC 5.3 Unicode "
+                          "Driver};SERVER=localhost;DATABASE=test;UID=root;PWD=x\"";
+    const std::string c = "DSN=demo";
+
+    // No file: defaults, and the first close creates the file with the options alone.
+    TOptions fresh = LoadOptions(path);
+    EXPECT_EQ(fresh.Top, "100");
+    EXPECT_EQ(fresh.DbType, 0);
+    EXPECT_EQ(fresh.NotNullFields, "created_by");
+    EXPECT_TRUE(RunOnce(path, std::nullopt).empty());
+    EXPECT_EQ(ReadBytes(path), kOptionsOnly);
+
+    EXPECT_TRUE(RunOnce(path, b).empty());
+    EXPECT_EQ(RunOnce(path, c), std::vector<std::string>{b});
+    EXPECT_EQ(RunOnce(path, a), (std::vector<std::string>{c, b}));
+    // History A, C, B loaded; connect with C; close.
+    EXPECT_EQ(RunOnce(path, c), (std::vector<std::string>{a, c, b}));
+    EXPECT_EQ(ReadBytes(path), kOptionsOnly +
+                                   "[dbstr]\r\n"
+                                   "dbstr=" +
+                                   c +
+                                   "\r\n"
+                                   "dbstr0=" +
+                                   a +
+                                   "\r\n"
+                                   "dbstr2=" +
+                                   b + "\r\n");
+    TStringList restored;
+    EXPECT_EQ(LoadHistory(path, restored), 0);
+    EXPECT_EQ(restored.Items(), (std::vector<std::string>{c, a, b}));
+}
+
+TEST(Settings, HistoryKeepsOneOfEachStringIgnoringLetterCase) {
+    TempFolder folder;
+    std::string path = folder.Path() + "config.ini";
+    // The Chinese pair differs only in a trail byte that looks like a letter: two strings.
+    TStringList history{"dsn=DEMO", "Other", "\xD6\x41", "OTHER", "\xD6\x61", "dsn=demo", "  x  "};
+    WriteHistory(path, "DSN=Demo", history);
+    EXPECT_EQ(ReadBytes(path), "[dbstr]\r\n"
+                               "dbstr=DSN=Demo\r\n"
+                               "dbstr1=Other\r\n"
+                               "dbstr2=\xD6\x41\r\n"
+                               "dbstr4=\xD6\x61\r\n"
+                               "dbstr6=  x  \r\n");
+    TStringList loaded;
+    LoadHistory(path, loaded);
+    EXPECT_EQ(loaded.Items(),
+              (std::vector<std::string>{"DSN=Demo", "Other", "\xD6\x41", "\xD6\x61", "x"}));
+
+    // A rewrite replaces the whole old history, wherever the section stood.
+    WriteBytes(path, "[dbstr]\r\ndbstr=old\r\ndbstr9=older\r\n[Option]\r\ntop=5\r\n");
+    WriteHistory(path, "new", TStringList{});
+    EXPECT_EQ(ReadBytes(path), "[Option]\r\ntop=5\r\n[dbstr]\r\ndbstr=new\r\n");
+}
+
+TEST(Settings, OptionsAreParsedAndTrimmed) {
+    TempFolder folder;
+    std::string path = folder.Path() + "config.ini";
+    struct Case {
+        std::string Stored;
+        int DbType;
+    } cases[] = {{"0x1", 1}, {"0X1", 1}, {"abc", 0}, {"1", 1},  {" 7 ", 7},
+                 {"-1", -1}, {"$1", 0},  {"", 0},    {"0x", 0}, {"1.0", 0}};
+    for (const Case& c : cases) {
+        WriteBytes(path, "[Option]\r\ndbtype=" + c.Stored + "\r\n");
+        EXPECT_EQ(LoadOptions(path).DbType, c.DbType) << c.Stored;
+    }
+
+    SaveOptions(path, "  250\t", -1, " id, created_by ");
+    EXPECT_EQ(ReadBytes(path),
+              "[Option]\r\ndbtype=-1\r\ntop=250\r\nnotNullFields=id, created_by\r\n");
+    TOptions options = LoadOptions(path);
+    EXPECT_EQ(options.Top, "250");
+    EXPECT_EQ(options.DbType, -1);
+    EXPECT_EQ(options.NotNullFields, "id, created_by");
+
+    // An emptied box is stored empty and reads back empty, not as the default.
+    SaveOptions(path, "   ", 1, "");
+    options = LoadOptions(path);
+    EXPECT_EQ(options.Top, "");
+    EXPECT_EQ(options.DbType, 1);
+    EXPECT_EQ(options.NotNullFields, "");
+}
+
+TEST(Settings, RefusedWritesRaiseWithThePath) {
+    TempFolder folder;
+    std::string plainFile = folder.Path() + "file";
+    WriteBytes(plainFile, "x");
+    std::string path = plainFile + "/config.ini";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            if (attempt == 0)
+                SaveOptions(path, "100", 0, "created_by");
+            else
+                WriteHistory(path, "DSN=demo", TStringList{"DSN=old"});
+            ADD_FAILURE() << "no error on attempt " << attempt;
+        } catch (const EIniFileException& error) {
+            EXPECT_EQ(error.Message(), "Unable to write to " + path);
+        }
+    }
+    // Reading the same path gives the defaults.
+    TStringList history;
+    EXPECT_EQ(LoadHistory(path, history), -1);
+    EXPECT_EQ(LoadOptions(path).Top, "100");
+}
+
+TEST(Settings, FileGoesBesideTheProgramOrIntoTheConfigFolder) {
+    TempFolder folder;
+    std::string programDir = folder.Path() + "bin";
+    std::string configHome = folder.Path() + "home/.config";
+    std::filesystem::create_directories(programDir);
+
+    EXPECT_EQ(ChooseSettingsPath(programDir + "/", configHome), programDir + "/config.ini");
+    EXPECT_EQ(ChooseSettingsPath(programDir, configHome + "/"), programDir + "/config.ini");
+
+    std::string missingDir = folder.Path() + "gone/";
+    std::string fallback = configHome + "/quorvel/config.ini";
+    EXPECT_EQ(ChooseSettingsPath(missingDir, configHome), fallback);
+    EXPECT_EQ(ChooseSettingsPath(missingDir, configHome + "/"), fallback);
+    EXPECT_EQ(ChooseSettingsPath("", configHome), fallback);
+
+    // The folder of its own appears with the first write.
+    SaveOptions(fallback, "100", 0, "created_by");
+    EXPECT_EQ(ReadBytes(fallback), kOptionsOnly);
+
+    // The running program's folder is writable here, so the file goes beside it.
+    std::string exeDir = platform::ExecutableDirectory();
+    ASSERT_FALSE(exeDir.empty());
+    EXPECT_EQ(exeDir.back(), '/');
+    EXPECT_TRUE(std::filesystem::exists(exeDir + "test_app"));
+    EXPECT_EQ(DefaultSettingsPath(), exeDir + "config.ini");
+}
+
+TEST(Settings, ConfigFolderFollowsXdgThenHome) {
+    EnvironmentGuard xdg("XDG_CONFIG_HOME");
+    EnvironmentGuard home("HOME");
+    setenv("HOME", "/home/someone", 1);
+    setenv("XDG_CONFIG_HOME", "/srv/cfg", 1);
+    EXPECT_EQ(platform::ConfigHome(), "/srv/cfg/");
+    setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
+    EXPECT_EQ(platform::ConfigHome(), "/home/someone/.config/");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(platform::ConfigHome(), "/home/someone/.config/");
+    setenv("HOME", "/home/someone/", 1);
+    EXPECT_EQ(platform::ConfigHome(), "/home/someone/.config/");
+}
