@@ -492,6 +492,7 @@ private:
             SQLRETURN rc = SQLFetch(stmt.Get());
             if (rc == SQL_NO_DATA) break;
             stmt.Check(rc, "fetch rows");
+            if (packet.RowCount == 0) ReserveFromFirstBlock(stmt, plans, packet, fetched);
             for (size_t row = 0; row < fetched; ++row) {
                 if (rowStatus[row] == SQL_ROW_ERROR) Fail(SQL_HANDLE_STMT, stmt.Get(), "fetch a row");
                 for (TColumnPlan& plan : plans) {
@@ -505,6 +506,25 @@ private:
             }
         }
         SQLFreeStmt(stmt.Get(), SQL_UNBIND);
+    }
+
+    // Drivers that hold the whole result know its row count; reserving for it (text arenas
+    // by the first block's average) spares the copies of growing columns.
+    static void ReserveFromFirstBlock(const THandle& stmt, const std::vector<TColumnPlan>& plans,
+                                      TDataPacket& packet, SQLULEN fetched) {
+        SQLLEN expected = -1;
+        if (!SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &expected)) || expected <= 0 || fetched == 0) return;
+        size_t rows = static_cast<size_t>(expected);
+        for (const TColumnPlan& plan : plans) {
+            size_t arenaBytes = 0;
+            if (plan.Bound && (plan.Def.Storage == TValueStorage::Bytes || plan.Def.Storage == TValueStorage::Decimal)) {
+                size_t sampleBytes = 0;
+                for (size_t row = 0; row < fetched; ++row)
+                    if (plan.Indicators[row] > 0) sampleBytes += static_cast<size_t>(plan.Indicators[row]);
+                arenaBytes = sampleBytes / fetched * rows + rows / 8 + 64;
+            }
+            packet.Columns[plan.Packet].Reserve(rows, arenaBytes);
+        }
     }
 
     static void AppendBound(const TColumnPlan& plan, size_t row, TColumnData& column) {
