@@ -34,6 +34,27 @@ std::string NormalKey(std::string_view key) {
     return LowerCase(result);
 }
 
+// Reads a value up to its closing character (doubled, it stands for itself) and leaves pos
+// after it.
+std::string ReadEnclosedValue(const std::string& text, size_t& pos, char closing,
+                              const std::string& key, const char* closingName) {
+    std::string value;
+    while (pos < text.size()) {
+        if (text[pos] == closing) {
+            if (pos + 1 < text.size() && text[pos + 1] == closing) {
+                value += closing;
+                pos += 2;
+                continue;
+            }
+            ++pos;
+            return value;
+        }
+        value += text[pos++];
+    }
+    throw EDatabaseError(Format("The value of \"%s\" in the connection text has no closing %s",
+                                key.c_str(), closingName));
+}
+
 // OLE DB syntax: key=value pairs split at ';'; "==" in a key is a literal '='; a value may be
 // quoted with " or ' (the quote doubled inside).
 TPairs ParseOleDb(const std::string& text) {
@@ -64,23 +85,7 @@ TPairs ParseOleDb(const std::string& text) {
         std::string value;
         if (pos < n && (text[pos] == '"' || text[pos] == '\'')) {
             char quote = text[pos++];
-            bool closed = false;
-            while (pos < n) {
-                if (text[pos] == quote) {
-                    if (pos + 1 < n && text[pos + 1] == quote) {
-                        value += quote;
-                        pos += 2;
-                        continue;
-                    }
-                    ++pos;
-                    closed = true;
-                    break;
-                }
-                value += text[pos++];
-            }
-            if (!closed)
-                throw EDatabaseError(Format("The value of \"%s\" in the connection text has no closing quote",
-                                            TrimBlanks(key).c_str()));
+            value = ReadEnclosedValue(text, pos, quote, TrimBlanks(key), "quote");
             while (pos < n && text[pos] != ';') ++pos;
         } else {
             size_t start = pos;
@@ -110,23 +115,7 @@ TPairs ParseOdbc(const std::string& text) {
         std::string value;
         if (pos < n && text[pos] == '{') {
             ++pos;
-            bool closed = false;
-            while (pos < n) {
-                if (text[pos] == '}') {
-                    if (pos + 1 < n && text[pos + 1] == '}') {
-                        value += '}';
-                        pos += 2;
-                        continue;
-                    }
-                    ++pos;
-                    closed = true;
-                    break;
-                }
-                value += text[pos++];
-            }
-            if (!closed)
-                throw EDatabaseError(Format("The value of \"%s\" in the connection text has no closing brace",
-                                            key.c_str()));
+            value = ReadEnclosedValue(text, pos, '}', key, "brace");
             while (pos < n && text[pos] != ';') ++pos;
         } else {
             size_t start = pos;

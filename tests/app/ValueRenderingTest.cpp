@@ -9,6 +9,9 @@
 #include "base/Exception.h"
 #include "platform/CodePage.h"
 #include "tests/app/TestResults.h"
+#include "tests/common/TestFiles.h"
+
+using testing_support::Parts;
 
 namespace {
 
@@ -28,18 +31,6 @@ std::string Literal(TFieldType kind, TValueStorage storage, std::function<void(T
     return Render("c", kind, storage, cell, dialect);
 }
 
-TDateTimeParts Parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                     uint32_t nanoseconds = 0) {
-    TDateTimeParts parts;
-    parts.Year = static_cast<int16_t>(year);
-    parts.Month = static_cast<uint8_t>(month);
-    parts.Day = static_cast<uint8_t>(day);
-    parts.Hour = static_cast<uint16_t>(hour);
-    parts.Minute = static_cast<uint8_t>(minute);
-    parts.Second = static_cast<uint8_t>(second);
-    parts.Nanoseconds = nanoseconds;
-    return parts;
-}
 
 // Decodes the hexadecimal digits between "0x" and the first blank.
 std::string DecodeHex(const std::string& literal, size_t start) {

@@ -1,6 +1,8 @@
 // Column kinds through the ADO types, and date/time text parsing.
 #include <gtest/gtest.h>
 
+#include "tests/common/TestFiles.h"
+
 #include <sql.h>
 #include <sqlext.h>
 
@@ -9,6 +11,7 @@
 namespace {
 
 using namespace platform::odbc;
+using testing_support::Parts;
 
 std::optional<TFieldType> KindOf(int sqlType, bool isUnsigned = false, std::string_view typeName = "",
                                  int precision = 10, int scale = 0, bool autoIncrement = false) {
@@ -86,19 +89,6 @@ TEST(OdbcTypes, FetchKindsKeepValuesExact) {
     EXPECT_EQ(StorageOf(TFetchKind::DecimalText), TValueStorage::Decimal);
 }
 
-TDateTimeParts Parts(int year, int month, int day, int hour, int minute, int second, uint32_t ns,
-                     bool negative = false) {
-    TDateTimeParts parts;
-    parts.Year = static_cast<int16_t>(year);
-    parts.Month = static_cast<uint8_t>(month);
-    parts.Day = static_cast<uint8_t>(day);
-    parts.Hour = static_cast<uint16_t>(hour);
-    parts.Minute = static_cast<uint8_t>(minute);
-    parts.Second = static_cast<uint8_t>(second);
-    parts.Nanoseconds = ns;
-    parts.Negative = negative;
-    return parts;
-}
 
 TEST(OdbcTypes, ParsesDriverDateTimeTexts) {
     EXPECT_EQ(ParseDateTimeText("2024-02-29"), Parts(2024, 2, 29, 0, 0, 0, 0));
