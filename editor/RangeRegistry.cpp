@@ -193,6 +193,21 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
     }
     for (size_t i = first; i < FBlocks.size(); ++i) {
         TBlock& block = *FBlocks[i];
+        if (StartOf(block.Items.front()) >= b + 2) {
+            // Past the span by more than a place every rule reduces to a shift by c.
+            block.Shifted = true;
+            for (TCustomRange* range : block.Items) {
+                if (range->FPlainShift && !range->OnChange && range != skip1 && range != skip2) {
+                    auto* plain = static_cast<TMCRange*>(range);
+                    plain->FStart += c;
+                    plain->FEnd += c;
+                } else {
+                    addWork(range);
+                }
+            }
+            if (!block.MaxDirty) block.MaxEnd += c;
+            continue;
+        }
         for (TCustomRange* range : block.Items) {
             if (StartOf(range) >= a || EndOf(range) >= a) {
                 addWork(range);
@@ -246,7 +261,14 @@ void TMCRanges::FinishEdit(int32_t a) {
 void TMCRanges::RepairOrder(size_t firstBlock) {
     int32_t previous = INT32_MIN;
     bool sorted = true;
+    size_t shiftedFrom = FBlocks.size();
+    for (size_t i = firstBlock; i < FBlocks.size(); ++i) {
+        if (FBlocks[i]->Shifted && shiftedFrom == FBlocks.size()) shiftedFrom = i;
+        FBlocks[i]->Shifted = false;
+    }
     for (size_t i = firstBlock; i < FBlocks.size() && sorted; ++i) {
+        // Blocks moved as a whole keep their order; only the seam needs a look.
+        if (i > shiftedFrom) break;
         for (TCustomRange* range : FBlocks[i]->Items) {
             if (StartOf(range) < previous) {
                 sorted = false;

@@ -187,6 +187,7 @@ platform::TPoint TCustomRange::GetEndPoint() const {
 
 TMCRange::TMCRange(TFastObjectContainer* container, TMemoComponent* memo)
     : TCustomRange(container, memo) {
+    SetPlainShift(true);
     if (FTracker) FTracker->Indexed(this);
 }
 

@@ -57,6 +57,7 @@ private:
         std::vector<TCustomRange*> Items; // TMCRange objects, ordered by start
         int32_t MaxEnd = 0;
         bool MaxDirty = false;
+        bool Shifted = false; // every range in it moved by the edit's length change
     };
 
     void Register(TCustomRange* range);   // a new tracked range of any class
@@ -142,6 +143,12 @@ protected:
 
     TMCRanges* Tracker() const { return FTracker; }
 
+protected:
+    // A range whose class keeps the plain AdjustForEdit and update hooks: when an edit lies
+    // wholly before it and it has no OnChange handler, the registry moves its ends directly.
+    // A class that overrides AdjustForEdit or the hooks clears it.
+    void SetPlainShift(bool value) { FPlainShift = value; }
+
 private:
     friend class TMCRanges;
     friend class TMCRange;
@@ -151,6 +158,7 @@ public:
 private:
     TMCRanges* FTracker = nullptr;
     TIndexPlace FPlace = TIndexPlace::None;
+    bool FPlainShift = false;
     bool FInWork = false;
     bool FMovedInWork = false;
     size_t FWorkSlot = 0;
@@ -183,7 +191,10 @@ private:
 // Backwards: caret RStart, anchor REnd + 1.
 class TSelectionRange : public TMCRange {
 public:
-    using TMCRange::TMCRange;
+    explicit TSelectionRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr)
+        : TMCRange(container, memo) {
+        SetPlainShift(false);
+    }
     const char* ClassName() const override { return "TSelectionRange"; }
 
     bool Backwards() const { return FBackwards; }
