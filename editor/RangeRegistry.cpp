@@ -2,6 +2,7 @@
 // wholly before it.
 #include <algorithm>
 
+#include "base/Exception.h"
 #include "editor/Ranges.h"
 
 using TIndexPlace = TCustomRange::TIndexPlace;
@@ -172,6 +173,7 @@ size_t TMCRanges::FirstBlockReaching(int32_t pos) const {
 
 void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRange* skip1,
                               const TCustomRange* skip2) {
+    if (FAdjusting) throw Exception("Text edited while the tracked ranges follow another edit");
     FWork.clear();
     auto addWork = [&](TCustomRange* range) {
         if (range == skip1 || range == skip2) return;

@@ -277,3 +277,62 @@ TEST(Caret, FollowsFocusSelectionAndReadOnly) {
     EXPECT_EQ(host.CaretHeight, 0);
     EXPECT_FALSE(memo.CaretCreated());
 }
+
+TEST(TrackedRanges, RangesStartingTogetherMayCrossAndStayFindable) {
+    TMemoComponent memo;
+    memo.SetText("0123456789");
+    // Both start at 5: the word moves past the inserted text, the empty mark collapses onto
+    // the edit's start and so overtakes it.
+    TMCRange& word = memo.Ranges().Create<TMCRange>();
+    word.SetRStart(5);
+    word.SetREnd(6);
+    TMCRange& mark = memo.Ranges().Create<TMCRange>();
+    mark.SetRStart(5);
+    mark.SetREnd(4);
+    TMCRange span(&memo);
+    span.SetRStart(2);
+    span.SetREnd(4);
+    span.SetText("abcdef");
+    EXPECT_EQ(word.RStart(), 8);
+    EXPECT_EQ(mark.RStart(), 2);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+    // Both still follow later edits.
+    span.SetRStart(1);
+    span.SetREnd(0);
+    span.SetText("++");
+    EXPECT_EQ(word.GetText(), "45");
+    EXPECT_EQ(mark.RStart(), 4);
+
+    // A handler that edits while ranges are being moved is refused.
+    word.OnOverwrite = [&](TCustomRange&) { memo.Lines().Add("x"); };
+    span.SetRStart(word.RStart());
+    span.SetREnd(word.REnd());
+    EXPECT_THROW(span.Delete(), Exception);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+}
+
+TEST(Painting, DefaultFormattingHighlightsTheSelectedPart) {
+    TMemoComponent memo;
+    memo.SetText("ab\r\ncd");
+    memo.Selection().SetRStart(2);
+    memo.Selection().SetREnd(2);
+    TMCRange row(&memo);
+    row.SetRStart(1);
+    row.SetREnd(4);
+    TFormattedRangeArray pieces;
+    memo.GetFormattedRanges(row, pieces);
+    std::vector<std::unique_ptr<TCustomFormattedRange>> owned(pieces.begin(), pieces.end());
+    ASSERT_EQ(owned.size(), 3u);
+    EXPECT_EQ(owned[0]->GetText(), "a");
+    EXPECT_EQ(owned[0]->Color(), clWindow);
+    EXPECT_EQ(owned[1]->GetText(), "b");
+    EXPECT_EQ(owned[1]->Color(), clHighlight);
+    EXPECT_EQ(owned[2]->GetText(), "\r\n");
+    EXPECT_TRUE(owned[2]->FreeAfterPaint());
+    memo.Selection().SetHidden(true);
+    pieces.clear();
+    memo.GetFormattedRanges(row, pieces);
+    ASSERT_EQ(pieces.size(), 1u);
+    std::unique_ptr<TCustomFormattedRange> whole(pieces[0]);
+    EXPECT_EQ(whole->GetText(), "ab\r\n");
+}
