@@ -92,7 +92,7 @@ class TCustomRange : public TFastContainerItem {
 public:
     // Tracked when container is the editor's registry; untracked (a short-lived tool) when
     // container is nullptr and memo is given directly.
-    TCustomRange(TFastObjectContainer* container, TMemoComponent* memo);
+    explicit TCustomRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr);
     ~TCustomRange() override;
     const char* ClassName() const override { return "TCustomRange"; }
 
