@@ -148,7 +148,9 @@ public:
     void Undo() { Replay(false); }
     void Redo() { Replay(true); }
     // The can-undo message: redo when which is 1, otherwise undo.
-    bool CanUndo(int which = 0) const { return which == 1 ? !FRedoList.empty() : !FUndoList.empty(); }
+    bool CanUndo(int which = 0) const {
+        return which == 1 ? !FRedoList.empty() : !FUndoList.empty();
+    }
     void ClearUndo();
     void ClearRedo();
     bool Undoing() const { return FUndoing; }

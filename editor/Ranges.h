@@ -60,9 +60,9 @@ private:
         bool Shifted = false; // every range in it moved by the edit's length change
     };
 
-    void Register(TCustomRange* range);   // a new tracked range of any class
-    void Indexed(TMCRange* range);        // a TMCRange finished its construction
-    void Forget(TCustomRange* range);     // the range is being destroyed
+    void Register(TCustomRange* range); // a new tracked range of any class
+    void Indexed(TMCRange* range);      // a TMCRange finished its construction
+    void Forget(TCustomRange* range);   // the range is being destroyed
     void Moved(TMCRange* range, int32_t oldStart);
 
     void FinishEdit(int32_t a);
@@ -141,28 +141,25 @@ protected:
     TMemoComponent* FMemo;
     int FUpdateCount = 0;
 
-    TMCRanges* Tracker() const { return FTracker; }
-
-protected:
     // A range whose class keeps the plain AdjustForEdit and update hooks: when an edit lies
     // wholly before it and it has no OnChange handler, the registry moves its ends directly.
     // A class that overrides AdjustForEdit or the hooks clears it.
     void SetPlainShift(bool value) { FPlainShift = value; }
 
-private:
-    friend class TMCRanges;
-    friend class TMCRange;
 public:
+    // Where the registry keeps a tracked range.
     enum class TIndexPlace : uint8_t { None, Other, Block, Long, Pending };
 
 private:
+    friend class TMCRanges;
+    friend class TMCRange;
     TMCRanges* FTracker = nullptr;
     TIndexPlace FPlace = TIndexPlace::None;
     bool FPlainShift = false;
     bool FInWork = false;
     bool FMovedInWork = false;
     size_t FWorkSlot = 0;
-    size_t FListSlot = 0;             // in FLong or FOthers
+    size_t FListSlot = 0; // in FLong or FOthers
     TMCRanges::TBlock* FBlock = nullptr;
 };
 

@@ -14,7 +14,8 @@ namespace {
 // About 100 bytes, like a generated INSERT statement.
 std::string ScriptLine(int64_t row) {
     return "INSERT INTO [dbo].[Orders] ([Id], [Name], [Amount], [Created]) VALUES (" +
-           std::to_string(row) + ", N'name " + std::to_string(row % 977) + "', 12.50, '2024-01-01');";
+           std::to_string(row) + ", N'name " + std::to_string(row % 977) +
+           "', 12.50, '2024-01-01');";
 }
 
 // Tracked ranges tiling the first rows of the text, as the colouring keeps one per token.
@@ -37,21 +38,23 @@ void BM_LinesAdd(benchmark::State& state) {
         memo->SetRemoveTrailingSpaces(true);
         if (ranges > 0) {
             std::string prefix;
-            for (int i = 0; i < ranges / 10; ++i) prefix += ScriptLine(i).substr(0, 48) + "\r\n";
+            for (int i = 0; i < ranges / 10; ++i)
+                prefix += ScriptLine(i).substr(0, 48) + "\r\n";
             memo->SetText(prefix);
             TrackTokens(*memo, ranges, 5);
         }
         state.ResumeTiming();
-        for (int64_t row = 0; row < lines; ++row) memo->Lines().Add(ScriptLine(row));
+        for (int64_t row = 0; row < lines; ++row)
+            memo->Lines().Add(ScriptLine(row));
         state.PauseTiming();
         benchmark::DoNotOptimize(memo->TextLength());
         memo.reset();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * lines);
-    state.counters["ns_per_line"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * lines),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_line"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * lines),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_LinesAdd)
     ->Args({10000, 0})
@@ -87,7 +90,11 @@ void BM_TypeInMiddle(benchmark::State& state) {
         ++count;
     }
 }
-BENCHMARK(BM_TypeInMiddle)->Args({1, 0})->Args({10, 0})->Args({50, 0})->Args({10, 1})
+BENCHMARK(BM_TypeInMiddle)
+    ->Args({1, 0})
+    ->Args({10, 0})
+    ->Args({50, 0})
+    ->Args({10, 1})
     ->Unit(benchmark::kMicrosecond);
 
 long PeakResidentKb() {
@@ -104,7 +111,8 @@ void BM_PeakMemory60MB(benchmark::State& state) {
         auto memo = std::make_unique<TMemoComponent>();
         memo->SetRemoveTrailingSpaces(true);
         int64_t row = 0;
-        while (memo->TextLength() < 60 << 20) memo->Lines().Add(ScriptLine(row++));
+        while (memo->TextLength() < 60 << 20)
+            memo->Lines().Add(ScriptLine(row++));
         long after = PeakResidentKb();
         state.counters["text_MB"] = memo->TextLength() / 1048576.0;
         state.counters["peak_MB"] = (after - before) / 1024.0;

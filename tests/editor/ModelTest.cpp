@@ -127,10 +127,11 @@ public:
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(FRandom); }
 
     std::string RandomText(int pieces) {
-        static const char* const kPieces[] = {"a", "b", "xyz", " ", "\t", "\r", "\n",
-                                              "\r\n", "\xB0\xA1", "\n\r", "SELECT 1"};
+        static const char* const kPieces[] = {"a",  "b",    "xyz",      " ",    "\t",      "\r",
+                                              "\n", "\r\n", "\xB0\xA1", "\n\r", "SELECT 1"};
         std::string text;
-        for (int i = 0; i < pieces; ++i) text += kPieces[Pick(0, 10)];
+        for (int i = 0; i < pieces; ++i)
+            text += kPieces[Pick(0, 10)];
         return text;
     }
 
@@ -153,7 +154,8 @@ public:
                                   : FMemo.Ranges().Create<TMCRange>();
         range.SetRStart(start);
         range.SetREnd(end);
-        FRanges.push_back(std::make_unique<TModelRange>(TModelRange{&range, start, end, freeOnOverwrite}));
+        FRanges.push_back(
+            std::make_unique<TModelRange>(TModelRange{&range, start, end, freeOnOverwrite}));
         TModelRange* model = FRanges.back().get();
         range.OnOverwrite = [model](TCustomRange& sender) {
             ++model->Overwrites;
@@ -194,7 +196,8 @@ public:
 
     void MoveRandomRange() {
         if (FRanges.empty()) return;
-        TModelRange& model = *FRanges[static_cast<size_t>(Pick(0, static_cast<int>(FRanges.size()) - 1))];
+        TModelRange& model =
+            *FRanges[static_cast<size_t>(Pick(0, static_cast<int>(FRanges.size()) - 1))];
         if (!model.Range) return;
         int32_t start, end;
         RandomSpan(start, end, 40);
@@ -207,7 +210,8 @@ public:
     // Applies the replacements the editor reported since the last call to the model ranges.
     void FollowEdits() {
         for (const auto& edit : FMemo.Edits) {
-            int32_t a = edit.Pos, b = edit.Pos + edit.OldLength - 1, c = edit.NewLength - edit.OldLength;
+            int32_t a = edit.Pos, b = edit.Pos + edit.OldLength - 1,
+                    c = edit.NewLength - edit.OldLength;
             for (auto& model : FRanges) {
                 if (!model->Range && model->FreeOnOverwrite) continue;
                 bool swallowedEmpty = false;
@@ -233,7 +237,8 @@ public:
         range.SetRStart(start);
         range.SetREnd(end);
         range.SetText(text);
-        FText.replace(static_cast<size_t>(start - 1), static_cast<size_t>(end - start + 1), Normalized(text));
+        FText.replace(static_cast<size_t>(start - 1), static_cast<size_t>(end - start + 1),
+                      Normalized(text));
         ASSERT_EQ(range.RStart(), start);
         ASSERT_EQ(range.RLength(), static_cast<int32_t>(Normalized(text).size()));
     }
@@ -244,7 +249,8 @@ public:
         ASSERT_EQ(FMemo.TextLength(), static_cast<int32_t>(FText.size()));
         std::vector<int32_t> starts = RowStarts(FText);
         ASSERT_EQ(FMemo.LineCount(), static_cast<int32_t>(starts.size()));
-        for (size_t i = 0; i < starts.size(); ++i) ASSERT_EQ(FMemo.LineStart(static_cast<int32_t>(i) + 1), starts[i]);
+        for (size_t i = 0; i < starts.size(); ++i)
+            ASSERT_EQ(FMemo.LineStart(static_cast<int32_t>(i) + 1), starts[i]);
         ASSERT_EQ(FMemo.MaxLineWidth(), WidestRow(FText, FMemo.TabSize()));
         for (const auto& model : FRanges) {
             if (!model->Range) continue;
@@ -264,7 +270,8 @@ private:
 };
 
 unsigned SeedFromEnvironment() {
-    if (const char* text = std::getenv("QUORVEL_SEED")) return static_cast<unsigned>(std::strtoul(text, nullptr, 10));
+    if (const char* text = std::getenv("QUORVEL_SEED"))
+        return static_cast<unsigned>(std::strtoul(text, nullptr, 10));
     return std::random_device{}();
 }
 
@@ -278,7 +285,8 @@ void RunEditModel(unsigned seed, int steps) {
     memo.SetText(start);
     model.FText = Normalized(start);
     memo.Edits.clear();
-    for (int i = 0; i < 40; ++i) model.AddRange(i % 2 == 0);
+    for (int i = 0; i < 40; ++i)
+        model.AddRange(i % 2 == 0);
     model.AddTiles();
     model.Check(0);
     for (int step = 1; step <= steps; ++step) {
@@ -306,7 +314,8 @@ void RunUndoModel(unsigned seed, int edits) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     TRecordingMemo memo;
     TModel model(seed, memo);
-    for (int i = 0; i < 20; ++i) model.AddRange(true);
+    for (int i = 0; i < 20; ++i)
+        model.AddRange(true);
     std::vector<std::string> states{std::string(memo.Text())};
     for (int i = 0; i < edits; ++i) {
         int action = model.Pick(0, 9);
@@ -367,10 +376,12 @@ void RunUndoModel(unsigned seed, int edits) {
 
 TEST(EditorModel, RandomReplacementsKeepTextRowsWidthAndRanges) {
     unsigned seed = SeedFromEnvironment();
-    for (int round = 0; round < 4 && !HasFailure(); ++round) RunEditModel(seed + round, 2500);
+    for (int round = 0; round < 4 && !HasFailure(); ++round)
+        RunEditModel(seed + round, 2500);
 }
 
 TEST(EditorModel, RandomUndoRedoWalksVisitOnlyEarlierStates) {
     unsigned seed = SeedFromEnvironment();
-    for (int round = 0; round < 10 && !HasFailure(); ++round) RunUndoModel(seed + round, 300);
+    for (int round = 0; round < 10 && !HasFailure(); ++round)
+        RunUndoModel(seed + round, 300);
 }

@@ -212,7 +212,7 @@ TEST(Selection, DesiredColumnSurvivesVerticalMovesOnly) {
     TSelectionRange& selection = memo.Selection();
     selection.MoveCaret(7); // display column 7
     EXPECT_EQ(selection.DesiredCol(), 7);
-    EXPECT_EQ(selection.ColumnForRow(2), 3);  // past "\tx": the row's end
+    EXPECT_EQ(selection.ColumnForRow(2), 3); // past "\tx": the row's end
     EXPECT_EQ(selection.ColumnForRow(3), 3);
     EXPECT_EQ(selection.ColumnForRow(0), -1); // before the first row
     EXPECT_EQ(selection.ColumnForRow(4), -1);
@@ -229,7 +229,8 @@ TEST(View, ScrollIntoViewMovesTheTopRowByTheMargin) {
     TMemoComponent memo(&host);
     memo.WindowCreated();
     std::string text;
-    for (int i = 1; i <= 40; ++i) text += std::string(static_cast<size_t>(i), 'x') + "\r\n";
+    for (int i = 1; i <= 40; ++i)
+        text += std::string(static_cast<size_t>(i), 'x') + "\r\n";
     memo.SetText(text);
     EXPECT_EQ(memo.VisibleRows(), 10);
     EXPECT_EQ(memo.VisibleCols(), 20);

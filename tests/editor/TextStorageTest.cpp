@@ -214,8 +214,10 @@ TEST(TextStorage, ReplacingTheWholeTextKeepsTheViewOnItsRows) {
     TMemoComponent memo(&host);
     memo.WindowCreated();
     std::string hundred, sixty;
-    for (int i = 1; i <= 100; ++i) hundred += "row " + std::to_string(i) + (i < 100 ? "\r\n" : "");
-    for (int i = 1; i <= 60; ++i) sixty += "line " + std::to_string(i) + (i < 60 ? "\r\n" : "");
+    for (int i = 1; i <= 100; ++i)
+        hundred += "row " + std::to_string(i) + (i < 100 ? "\r\n" : "");
+    for (int i = 1; i <= 60; ++i)
+        sixty += "line " + std::to_string(i) + (i < 60 ? "\r\n" : "");
     memo.SetText(hundred);
     EXPECT_EQ(memo.VisibleRows(), 10);
     EXPECT_EQ(host.Vertical.Maximum, 100);

@@ -9,7 +9,8 @@
 namespace {
 
 void Type(TMemoComponent& memo, const std::string& text) {
-    for (char byte : text) memo.Selection().SetText(std::string(1, byte));
+    for (char byte : text)
+        memo.Selection().SetText(std::string(1, byte));
 }
 
 // What Backspace does: take the byte before the caret (both bytes of a line break) and delete.
@@ -62,7 +63,8 @@ TEST(Undo, TypingAndBackspacesMergeAndReplayWithSelection) {
     // Forward deletions at one place merge, in order.
     memo.SetText("123456");
     memo.Selection().MoveCaret(2);
-    for (int i = 0; i < 4; ++i) DeleteForward(memo);
+    for (int i = 0; i < 4; ++i)
+        DeleteForward(memo);
     EXPECT_EQ(memo.Text(), "16");
     EXPECT_EQ(memo.UndoList().back(), (TUndoOperation{2, 1, "2345"}));
 }
@@ -142,11 +144,11 @@ TEST(Undo, IndentationIsOneGroupBothWays) {
 TEST(Undo, HistoryLimitDropsTheOldestRecordsFirst) {
     TMemoComponent memo;
     memo.SetUndoLimit(25);
-    memo.SetText("0123456789");      // replaces nothing: holds 0 bytes
-    memo.SetText("abcdefghij");      // holds the ten digits
-    memo.SetText("ABCDEFGHIJ");      // holds ten letters
+    memo.SetText("0123456789"); // replaces nothing: holds 0 bytes
+    memo.SetText("abcdefghij"); // holds the ten digits
+    memo.SetText("ABCDEFGHIJ"); // holds ten letters
     EXPECT_EQ(memo.UndoTextBytes(), 20u);
-    memo.SetText("KLMNOPQRST");      // 30 bytes: the oldest record goes
+    memo.SetText("KLMNOPQRST"); // 30 bytes: the oldest record goes
     EXPECT_EQ(memo.UndoTextBytes(), 30u - 10u);
     EXPECT_EQ(memo.UndoList().size(), 2u);
     memo.Undo();
@@ -186,7 +188,8 @@ TEST(Undo, HistoryLimitDropsTheOldestRecordsFirst) {
 TEST(Undo, AppendedLinesAreOneInsertionRecord) {
     TMemoComponent memo;
     memo.Lines().Add("first");
-    for (int i = 0; i < 100; ++i) memo.Lines().Add("INSERT INTO t VALUES (" + std::to_string(i) + ");");
+    for (int i = 0; i < 100; ++i)
+        memo.Lines().Add("INSERT INTO t VALUES (" + std::to_string(i) + ");");
     ASSERT_EQ(memo.UndoList().size(), 1u);
     EXPECT_EQ(memo.UndoList()[0].StartPos, 1);
     EXPECT_EQ(memo.UndoList()[0].EndPos, memo.TextLength());
