@@ -337,3 +337,36 @@ TEST(Painting, DefaultFormattingHighlightsTheSelectedPart) {
     std::unique_ptr<TCustomFormattedRange> whole(pieces[0]);
     EXPECT_EQ(whole->GetText(), "ab\r\n");
 }
+
+TEST(Painting, OnlyChangedPartsRepaintAndThePaintLockHoldsThemBack) {
+    TFakeHost host(200, 130);
+    TMemoComponent memo(&host);
+    memo.WindowCreated();
+    memo.SetText("abcdef\r\nghijkl");
+    auto paintsDuring = [&](auto&& action) {
+        int before = host.Invalidations;
+        action();
+        return host.Invalidations - before;
+    };
+    TSelectionRange& selection = memo.Selection();
+    EXPECT_EQ(paintsDuring([&] { selection.MoveCaret(3); }), 0); // a caret paints nothing
+    EXPECT_EQ(paintsDuring([&] { selection.ExtendTo(5); }), 1);  // the added tail
+    EXPECT_EQ(paintsDuring([&] { selection.ExtendTo(5); }), 0);
+    EXPECT_EQ(paintsDuring([&] { selection.MoveCaret(9); }), 1); // the old selection
+    EXPECT_EQ(paintsDuring([&] { selection.SetText("x"); }), 1);
+    EXPECT_EQ(paintsDuring([&] {
+                  memo.VisibleRange().BeginUpdate();
+                  memo.Lines().Add("more");
+                  selection.ExtendTo(1);
+                  memo.VisibleRange().CancelUpdate();
+              }),
+              0);
+
+    // Without a window nothing paints and nothing fails.
+    TMemoComponent headless;
+    headless.SetText("abc");
+    headless.Selection().ExtendTo(3);
+    headless.VisibleRange().Paint();
+    EXPECT_EQ(headless.VisibleRows(), 0);
+    EXPECT_FALSE(headless.CaretShown());
+}
