@@ -64,7 +64,7 @@ BENCHMARK(BM_LinesAdd)
     ->Args({100000, 100000})
     ->Args({600000, 100000})
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->Iterations(3);
 
 // One typed character in the middle of a text of state.range(0) MB with 100,000 tracked
 // ranges spread over all of it. state.range(1) = 1 moves the place of typing each time (the

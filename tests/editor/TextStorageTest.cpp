@@ -207,6 +207,8 @@ TEST(TextStorage, ChangeFiresAfterEveryReplacementUnlessLocked) {
     EXPECT_EQ(memo.GetTextBuf(buffer, sizeof buffer), 4);
     EXPECT_EQ(std::string(buffer), "a\r\nb");
     EXPECT_EQ(memo.GetTextLength(), 7);
+    EXPECT_EQ(memo.SetTextBuf("z\n"), 1);
+    EXPECT_EQ(memo.Text(), "z\r\n");
 }
 
 TEST(TextStorage, ReplacingTheWholeTextKeepsTheViewOnItsRows) {
