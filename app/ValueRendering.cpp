@@ -76,6 +76,17 @@ void AppendMysqlQuoted(std::string_view text, std::string& out) {
     out += '\'';
 }
 
+std::string Utf16LeBytes(std::string_view text) {
+    std::u16string utf16 = platform::CodePageToUtf16(text, platform::TConversion::Strict);
+    std::string bytes;
+    bytes.reserve(utf16.size() * 2);
+    for (char16_t unit : utf16) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 bool IsMssqlControl(char c) {
     return c == '\r' || c == '\n' || c == '\0';
 }
@@ -107,14 +118,7 @@ void AppendMssqlQuoted(std::string_view text, bool wide, std::string& out) {
     if (controls + runs > static_cast<size_t>(kMaxMssqlPieces)) {
         out += "CAST(0x";
         if (wide) {
-            std::u16string utf16 = platform::CodePageToUtf16(text, platform::TConversion::Strict);
-            std::string bytes;
-            bytes.reserve(utf16.size() * 2);
-            for (char16_t unit : utf16) {
-                bytes += static_cast<char>(unit & 0xFF);
-                bytes += static_cast<char>(unit >> 8);
-            }
-            AppendHexDigits(bytes, out);
+            AppendHexDigits(Utf16LeBytes(text), out);
             out += " AS NVARCHAR(MAX))";
         } else {
             AppendHexDigits(text, out);
@@ -208,6 +212,30 @@ void AppendBinary(std::string_view bytes, TDialect dialect, std::string& out) {
     AppendHexLiteral(bytes, out);
 }
 
+bool IsTextLargeObject(TFieldType kind) {
+    return kind == TFieldType::ftMemo || kind == TFieldType::ftFmtMemo ||
+           kind == TFieldType::ftOraClob;
+}
+
+// Long text as hexadecimal that names its character set: bare hex bytes are read in the
+// column's own character set (MySQL refuses GB18030 bytes in a utf8mb4 column; SQL Server reads
+// them as UTF-16 in an nvarchar(max) or ntext one), so the value is written as Unicode that
+// every server converts to the column's character set.
+void AppendTextLargeObject(std::string_view text, TDialect dialect, std::string& out) {
+    if (text.empty()) {
+        AppendBinary(text, dialect, out);
+        return;
+    }
+    if (dialect == TDialect::dMysql) {
+        out += "_utf8mb4 ";
+        AppendHexLiteral(platform::CodePageToUtf8(text, platform::TConversion::Strict), out);
+        return;
+    }
+    out += "CAST(";
+    AppendHexLiteral(Utf16LeBytes(text), out);
+    out += " AS NVARCHAR(MAX))";
+}
+
 TDateTimeStyle DateStyleOf(TDialect dialect) {
     return dialect == TDialect::dMssql ? TDateTimeStyle::IsoT : TDateTimeStyle::Blank;
 }
@@ -282,7 +310,10 @@ void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullLis
         return;
     case TRenderGroup::rgLargeObject:
         if (data.Storage() == TValueStorage::Bytes) {
-            AppendBinary(data.Bytes(row), dialect, out);
+            if (IsTextLargeObject(kind))
+                AppendTextLargeObject(data.Bytes(row), dialect, out);
+            else
+                AppendBinary(data.Bytes(row), dialect, out);
             return;
         }
         break;
@@ -302,7 +333,9 @@ void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullLis
     }
     std::string text;
     AppendValueText(data, row, kind, DateStyleOf(dialect), text);
-    if (group == TRenderGroup::rgLargeObject)
+    if (IsTextLargeObject(kind))
+        AppendTextLargeObject(text, dialect, out);
+    else if (group == TRenderGroup::rgLargeObject)
         AppendBinary(text, dialect, out);
     else
         AppendQuotedText(text, dialect, wide, out);

@@ -27,7 +27,9 @@ std::string NormalizeLineBreaks(std::string_view text) {
     return result;
 }
 
-bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
+bool IsBlank(char byte) {
+    return byte == ' ' || byte == '\t';
+}
 
 } // namespace
 
@@ -74,7 +76,9 @@ void TMemoComponent::SetText(std::string_view text) {
     FSelection->MoveCaret(1);
 }
 
-void TMemoComponent::Clear() { SetText({}); }
+void TMemoComponent::Clear() {
+    SetText({});
+}
 
 int32_t TMemoComponent::GetTextBuf(char* buffer, int32_t bufferSize) const {
     if (bufferSize <= 0) return 0;
@@ -138,13 +142,15 @@ void TMemoComponent::CountRowWidth(int32_t width, int delta) {
 
 void TMemoComponent::MeasureAllRows() {
     FRowWidths.clear();
-    for (int32_t row = 1; row <= LineCount(); ++row) CountRowWidth(MeasureRow(row), 1);
+    for (int32_t row = 1; row <= LineCount(); ++row)
+        CountRowWidth(MeasureRow(row), 1);
     FMaxLineWidth = FRowWidths.rbegin()->first;
 }
 
 void TMemoComponent::SetLines(const TStrings& lines) {
     FLines->Clear();
-    for (int i = 0; i < lines.Count(); ++i) FLines->Add(lines.Get(i));
+    for (int i = 0; i < lines.Count(); ++i)
+        FLines->Add(lines.Get(i));
 }
 
 // ---------------------------------------------------------------- the replacement
@@ -157,8 +163,7 @@ void TMemoComponent::ReplaceRange(TCustomRange& range, std::string_view newText)
     std::string text = NormalizeLineBreaks(newText);
     if (FRemoveTrailingSpaces) StripBlanksBeforeBreaks(text, false);
     const int32_t newLength = static_cast<int32_t>(text.size());
-    if (FAllowUndo && !FUndoing && !FDragging)
-        RecordEdit(pos, oldEnd, range.GetText(), text);
+    if (FAllowUndo && !FUndoing && !FDragging) RecordEdit(pos, oldEnd, range.GetText(), text);
 
     const int32_t startRow = CharPosToRowCol(oldStart).Row;
     const int32_t endRow = CharPosToRowCol(oldEnd + 1).Row;
@@ -174,7 +179,8 @@ void TMemoComponent::ReplaceRange(TCustomRange& range, std::string_view newText)
         FLineStarts.Clear();
         FLineStarts.Add(1);
     } else {
-        for (int32_t row = startRow; row <= endRow; ++row) CountRowWidth(MeasureRow(row), -1);
+        for (int32_t row = startRow; row <= endRow; ++row)
+            CountRowWidth(MeasureRow(row), -1);
         removedRows = endRow - startRow;
         FLineStarts.DeleteRange(startRow, removedRows);
     }
@@ -247,18 +253,21 @@ void TMemoComponent::StripBlanksBeforeBreaks(std::string& text, bool atEnd) {
     result.reserve(text.size());
     for (char byte : text) {
         if (byte == '\r')
-            while (!result.empty() && IsBlank(result.back())) result.pop_back();
+            while (!result.empty() && IsBlank(result.back()))
+                result.pop_back();
         result += byte;
     }
     if (atEnd)
-        while (!result.empty() && IsBlank(result.back())) result.pop_back();
+        while (!result.empty() && IsBlank(result.back()))
+            result.pop_back();
     text.swap(result);
 }
 
 void TMemoComponent::RemoveTrailingBlanks(int32_t row) {
     std::string line = FLines->Get(row - 1);
     int32_t length = static_cast<int32_t>(line.size()), keep = length;
-    while (keep > 0 && IsBlank(line[static_cast<size_t>(keep - 1)])) --keep;
+    while (keep > 0 && IsBlank(line[static_cast<size_t>(keep - 1)]))
+        --keep;
     if (keep == length) return;
     TMCRange blanks(this);
     blanks.SetStartRowCol({row, keep + 1});
@@ -271,7 +280,8 @@ void TMemoComponent::RemoveAllTrailingBlanks() {
     {
         TUpdateGuard bracket(*FSelection);
         const int32_t rows = LineCount();
-        for (int32_t row = 1; row <= rows; ++row) RemoveTrailingBlanks(row);
+        for (int32_t row = 1; row <= rows; ++row)
+            RemoveTrailingBlanks(row);
         bracket.Close();
     }
     FLockNotify = false;
@@ -317,7 +327,8 @@ int32_t TMemoComponent::DisplayColToRowColStart(TRowCol& rowCol) const {
         int32_t pos = LineStart(rowCol.Row), display = 0;
         col = 1;
         while (display < wanted) {
-            display = CharAt(pos + col - 1) == '\t' ? FTabSize * (display / FTabSize + 1) : display + 1;
+            display =
+                CharAt(pos + col - 1) == '\t' ? FTabSize * (display / FTabSize + 1) : display + 1;
             if (display < wanted) ++col;
         }
     }
@@ -338,16 +349,23 @@ TRowCol TMemoComponent::PixelToRowCol(platform::TPoint point) const {
 }
 
 platform::TPoint TMemoComponent::RowColToPixel(TRowCol rowCol) const {
-    return {(rowCol.Col - 1) * FCharWidth + FLeftMargin, (rowCol.Row - 1) * FLineHeight + FTopMargin};
+    return {(rowCol.Col - 1) * FCharWidth + FLeftMargin,
+            (rowCol.Row - 1) * FLineHeight + FTopMargin};
 }
 
 // ---------------------------------------------------------------- selection and view
 
-void TMemoComponent::SelectAll() { FSelection->Assign(*FWholeRange); }
+void TMemoComponent::SelectAll() {
+    FSelection->Assign(*FWholeRange);
+}
 
-void TMemoComponent::ClearSelection() { FSelection->Delete(); }
+void TMemoComponent::ClearSelection() {
+    FSelection->Delete();
+}
 
-void TMemoComponent::ScrollCaretIntoView() { FSelection->ScrollIntoView(4); }
+void TMemoComponent::ScrollCaretIntoView() {
+    FSelection->ScrollIntoView(4);
+}
 
 void TMemoComponent::SetTabSize(int value) {
     if (value <= 0) value = 1;
@@ -414,7 +432,8 @@ void TMemoComponent::WindowCreated() {
 
 // The painter, the font metrics and the back buffer come with the window's canvas.
 void TMemoComponent::PaintRowText(TCustomRange&, int, int, int) {}
-void TMemoComponent::PaintMargins(const platform::TRect&, const platform::TRect&, platform::Canvas*) {}
+void TMemoComponent::PaintMargins(const platform::TRect&, const platform::TRect&,
+                                  platform::Canvas*) {}
 void TMemoComponent::UpdateFontMetrics() {}
 void TMemoComponent::UpdateBitmap() {}
 void TMemoComponent::TrackMouse(int, int) {}
@@ -513,7 +532,8 @@ void TMemoComponent::IndentSelection(int delta) {
         for (int32_t row = firstRow; row <= lastRow; ++row) {
             int32_t rowStart = RowColToCharPos({row, 1});
             int32_t tabs = 0;
-            while (CharAt(rowStart + tabs) == '\t' && tabs < LineLength(row)) ++tabs;
+            while (CharAt(rowStart + tabs) == '\t' && tabs < LineLength(row))
+                ++tabs;
             TMCRange place(this);
             if (delta < 0) {
                 int32_t count = std::min(-delta, tabs);
@@ -521,8 +541,8 @@ void TMemoComponent::IndentSelection(int delta) {
                 place.SetRLength(count);
                 if (count > 0) place.Delete();
             } else {
-                bool selectionFollows = FSelection->RLength() > 0 &&
-                                        FSelection->RStart() == rowStart + tabs;
+                bool selectionFollows =
+                    FSelection->RLength() > 0 && FSelection->RStart() == rowStart + tabs;
                 place.SetRStart(rowStart + tabs);
                 place.SetRLength(0);
                 place.SetText(std::string(static_cast<size_t>(delta), '\t'));
@@ -543,7 +563,9 @@ void TMemoComponent::IndentSelection(int delta) {
 
 // ---------------------------------------------------------------- Lines
 
-int TMemoComponentStrings::Count() const { return FMemo.TextLength() == 0 ? 0 : FMemo.LineCount(); }
+int TMemoComponentStrings::Count() const {
+    return FMemo.TextLength() == 0 ? 0 : FMemo.LineCount();
+}
 
 std::string TMemoComponentStrings::Get(int index) const {
     TMCRange line(&FMemo);
@@ -595,11 +617,17 @@ void TMemoComponentStrings::Delete(int index) {
     line.SetText({});
 }
 
-void TMemoComponentStrings::Clear() { FMemo.Clear(); }
+void TMemoComponentStrings::Clear() {
+    FMemo.Clear();
+}
 
-std::string TMemoComponentStrings::Text() const { return std::string(FMemo.Text()); }
+std::string TMemoComponentStrings::Text() const {
+    return std::string(FMemo.Text());
+}
 
-void TMemoComponentStrings::SetText(const std::string& text) { FMemo.SetText(text); }
+void TMemoComponentStrings::SetText(const std::string& text) {
+    FMemo.SetText(text);
+}
 
 void TMemoComponentStrings::SaveToFile(const std::string& fileName) const {
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
@@ -607,5 +635,6 @@ void TMemoComponentStrings::SaveToFile(const std::string& fileName) const {
     std::string_view text = FMemo.Text();
     bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     bool closed = std::fclose(file) == 0;
-    if (!written || !closed) throw EWriteError(Format("Error writing to file \"%s\"", fileName.c_str()));
+    if (!written || !closed)
+        throw EWriteError(Format("Error writing to file \"%s\"", fileName.c_str()));
 }

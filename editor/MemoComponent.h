@@ -98,7 +98,7 @@ public:
     virtual void ScrollCaretIntoView();
     virtual void IndentSelection(int delta);
 
-    // Whole text.
+    // Whole text: the buffer itself, valid until the next change of the text.
     std::string_view Text() const { return FText.View(); }
     int32_t TextLength() const { return FTextLength; }
     // Byte at position pos (1-based); 0 outside the text.
@@ -109,6 +109,10 @@ public:
     // The window text messages as plain calls: the text's length, and the text copied with a
     // terminating zero into buffer (at most bufferSize - 1 bytes); returns the bytes copied.
     int32_t GetTextLength() const { return FTextLength; }
+    int32_t SetTextBuf(const char* text) {
+        SetText(text ? std::string_view(text) : std::string_view());
+        return 1;
+    }
     int32_t GetTextBuf(char* buffer, int32_t bufferSize) const;
 
     // Rows.
@@ -148,7 +152,9 @@ public:
     void Undo() { Replay(false); }
     void Redo() { Replay(true); }
     // The can-undo message: redo when which is 1, otherwise undo.
-    bool CanUndo(int which = 0) const { return which == 1 ? !FRedoList.empty() : !FUndoList.empty(); }
+    bool CanUndo(int which = 0) const {
+        return which == 1 ? !FRedoList.empty() : !FUndoList.empty();
+    }
     void ClearUndo();
     void ClearRedo();
     bool Undoing() const { return FUndoing; }

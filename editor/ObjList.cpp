@@ -53,7 +53,9 @@ int TIntegerList::FindLastNotAbove(int32_t value) const {
     return static_cast<int>(it - FItems.begin()) - 1;
 }
 
-void TPersistent::Assign(const TPersistent& source) { source.AssignTo(*this); }
+void TPersistent::Assign(const TPersistent& source) {
+    source.AssignTo(*this);
+}
 
 void TPersistent::AssignTo(TPersistent& dest) const {
     throw EAssignError(Format("Cannot assign a %s to a %s", ClassName(), dest.ClassName()));
@@ -67,7 +69,9 @@ TFastContainerItem::~TFastContainerItem() {
     if (FContainer) FContainer->Remove(this);
 }
 
-TFastObjectContainer::~TFastObjectContainer() { FreeAll(); }
+TFastObjectContainer::~TFastObjectContainer() {
+    FreeAll();
+}
 
 void TFastObjectContainer::FreeAll() {
     FDestroying = true;
@@ -96,7 +100,8 @@ void TFastObjectContainer::Compact() const {
 }
 
 TFastContainerItem* TFastObjectContainer::Items(int index) const {
-    if (index < 0 || index >= FCount) throw Exception(Format("List index out of bounds (%d)", index));
+    if (index < 0 || index >= FCount)
+        throw Exception(Format("List index out of bounds (%d)", index));
     Compact();
     return FItems[static_cast<size_t>(index)];
 }

@@ -2,11 +2,14 @@
 // wholly before it.
 #include <algorithm>
 
+#include "base/Exception.h"
 #include "editor/Ranges.h"
 
 using TIndexPlace = TCustomRange::TIndexPlace;
 
-TMCRanges::~TMCRanges() { FreeAll(); }
+TMCRanges::~TMCRanges() {
+    FreeAll();
+}
 
 int32_t TMCRanges::StartOf(const TCustomRange* range) {
     return static_cast<const TMCRange*>(range)->FStart;
@@ -23,7 +26,8 @@ bool TMCRanges::IsLong(const TCustomRange* range) {
 int32_t TMCRanges::BlockMaxEnd(TBlock& block) {
     if (block.MaxDirty) {
         block.MaxEnd = 0;
-        for (TCustomRange* range : block.Items) block.MaxEnd = std::max(block.MaxEnd, EndOf(range));
+        for (TCustomRange* range : block.Items)
+            block.MaxEnd = std::max(block.MaxEnd, EndOf(range));
         block.MaxDirty = false;
     }
     return block.MaxEnd;
@@ -68,14 +72,21 @@ void TMCRanges::Forget(TCustomRange* range) {
         range->FInWork = false;
     }
     switch (range->FPlace) {
-    case TIndexPlace::Other: RemoveFromOthers(range); break;
-    case TIndexPlace::Block: RemoveFromBlock(range); break;
-    case TIndexPlace::Long: RemoveFromLong(range); break;
+    case TIndexPlace::Other:
+        RemoveFromOthers(range);
+        break;
+    case TIndexPlace::Block:
+        RemoveFromBlock(range);
+        break;
+    case TIndexPlace::Long:
+        RemoveFromLong(range);
+        break;
     case TIndexPlace::Pending:
         FPending.erase(std::find(FPending.begin(), FPending.end(), range));
         range->FPlace = TIndexPlace::None;
         break;
-    case TIndexPlace::None: break;
+    case TIndexPlace::None:
+        break;
     }
 }
 
@@ -129,10 +140,9 @@ void TMCRanges::InsertIntoBlocks(TCustomRange* range) {
                                   });
     size_t index = static_cast<size_t>(after - FBlocks.begin()) - 1;
     TBlock& block = *FBlocks[index];
-    auto place = std::upper_bound(block.Items.begin(), block.Items.end(), key,
-                                  [](int32_t value, const TCustomRange* item) {
-                                      return value < StartOf(item);
-                                  });
+    auto place = std::upper_bound(
+        block.Items.begin(), block.Items.end(), key,
+        [](int32_t value, const TCustomRange* item) { return value < StartOf(item); });
     block.Items.insert(place, range);
     range->FBlock = &block;
     range->FPlace = TIndexPlace::Block;
@@ -141,7 +151,8 @@ void TMCRanges::InsertIntoBlocks(TCustomRange* range) {
         auto tail = std::make_unique<TBlock>();
         tail->Items.assign(block.Items.begin() + kBlockSize, block.Items.end());
         block.Items.resize(kBlockSize);
-        for (TCustomRange* moved : tail->Items) moved->FBlock = tail.get();
+        for (TCustomRange* moved : tail->Items)
+            moved->FBlock = tail.get();
         tail->MaxDirty = true;
         block.MaxDirty = true;
         FBlocks.insert(FBlocks.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(tail));
@@ -155,23 +166,22 @@ void TMCRanges::RemoveFromBlock(TCustomRange* range) {
     range->FBlock = nullptr;
     range->FPlace = TIndexPlace::None;
     if (!block->Items.empty()) return;
-    FBlocks.erase(std::find_if(FBlocks.begin(), FBlocks.end(),
-                               [block](const std::unique_ptr<TBlock>& item) {
-                                   return item.get() == block;
-                               }));
+    FBlocks.erase(
+        std::find_if(FBlocks.begin(), FBlocks.end(),
+                     [block](const std::unique_ptr<TBlock>& item) { return item.get() == block; }));
 }
 
 // The first block holding a range that starts at or after pos.
 size_t TMCRanges::FirstBlockReaching(int32_t pos) const {
-    auto found = std::partition_point(FBlocks.begin(), FBlocks.end(),
-                                      [pos](const std::unique_ptr<TBlock>& block) {
-                                          return StartOf(block->Items.back()) < pos;
-                                      });
+    auto found = std::partition_point(
+        FBlocks.begin(), FBlocks.end(),
+        [pos](const std::unique_ptr<TBlock>& block) { return StartOf(block->Items.back()) < pos; });
     return static_cast<size_t>(found - FBlocks.begin());
 }
 
 void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRange* skip1,
                               const TCustomRange* skip2) {
+    if (FAdjusting) throw Exception("Text edited while the tracked ranges follow another edit");
     FWork.clear();
     auto addWork = [&](TCustomRange* range) {
         if (range == skip1 || range == skip2) return;
@@ -180,7 +190,8 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
         range->FWorkSlot = FWork.size();
         FWork.push_back(range);
     };
-    for (TCustomRange* range : FOthers) addWork(range);
+    for (TCustomRange* range : FOthers)
+        addWork(range);
     for (TCustomRange* range : FLong)
         if (StartOf(range) >= a || EndOf(range) >= a) addWork(range);
     // A short range that reaches a starts at most kLongRange bytes before it.
@@ -193,6 +204,21 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
     }
     for (size_t i = first; i < FBlocks.size(); ++i) {
         TBlock& block = *FBlocks[i];
+        if (StartOf(block.Items.front()) >= b + 2) {
+            // Past the span by more than a place every rule reduces to a shift by c.
+            block.Shifted = true;
+            for (TCustomRange* range : block.Items) {
+                if (range->FPlainShift && !range->OnChange && range != skip1 && range != skip2) {
+                    auto* plain = static_cast<TMCRange*>(range);
+                    plain->FStart += c;
+                    plain->FEnd += c;
+                } else {
+                    addWork(range);
+                }
+            }
+            if (!block.MaxDirty) block.MaxEnd += c;
+            continue;
+        }
         for (TCustomRange* range : block.Items) {
             if (StartOf(range) >= a || EndOf(range) >= a) {
                 addWork(range);
@@ -234,7 +260,8 @@ void TMCRanges::FinishEdit(int32_t a) {
     // Starts before a did not move; those at or after it stay at or after it, in order but
     // for ranges that started at the same place.
     RepairOrder(FirstBlockReaching(a));
-    for (TCustomRange* range : reinsert) Insert(range);
+    for (TCustomRange* range : reinsert)
+        Insert(range);
     std::vector<TCustomRange*> pending;
     pending.swap(FPending);
     for (TCustomRange* range : pending) {
@@ -246,7 +273,14 @@ void TMCRanges::FinishEdit(int32_t a) {
 void TMCRanges::RepairOrder(size_t firstBlock) {
     int32_t previous = INT32_MIN;
     bool sorted = true;
+    size_t shiftedFrom = FBlocks.size();
+    for (size_t i = firstBlock; i < FBlocks.size(); ++i) {
+        if (FBlocks[i]->Shifted && shiftedFrom == FBlocks.size()) shiftedFrom = i;
+        FBlocks[i]->Shifted = false;
+    }
     for (size_t i = firstBlock; i < FBlocks.size() && sorted; ++i) {
+        // Blocks moved as a whole keep their order; only the seam needs a look.
+        if (i > shiftedFrom) break;
         for (TCustomRange* range : FBlocks[i]->Items) {
             if (StartOf(range) < previous) {
                 sorted = false;
@@ -265,9 +299,11 @@ void TMCRanges::RepairOrder(size_t firstBlock) {
     FBlocks.resize(firstBlock);
     for (size_t i = 0; i < items.size(); i += kBlockSize) {
         auto block = std::make_unique<TBlock>();
-        block->Items.assign(items.begin() + static_cast<std::ptrdiff_t>(i),
-                            items.begin() + static_cast<std::ptrdiff_t>(std::min(i + kBlockSize, items.size())));
-        for (TCustomRange* range : block->Items) range->FBlock = block.get();
+        block->Items.assign(
+            items.begin() + static_cast<std::ptrdiff_t>(i),
+            items.begin() + static_cast<std::ptrdiff_t>(std::min(i + kBlockSize, items.size())));
+        for (TCustomRange* range : block->Items)
+            range->FBlock = block.get();
         block->MaxDirty = true;
         FBlocks.push_back(std::move(block));
     }

@@ -21,8 +21,12 @@ TCustomRange::~TCustomRange() {
 
 void TCustomRange::SetRStart(int32_t) {}
 void TCustomRange::SetREnd(int32_t) {}
-void TCustomRange::SetRLength(int32_t value) { SetREnd(RStart() + value - 1); }
-int32_t TCustomRange::GetRLength() const { return REnd() - RStart() + 1; }
+void TCustomRange::SetRLength(int32_t value) {
+    SetREnd(RStart() + value - 1);
+}
+int32_t TCustomRange::GetRLength() const {
+    return REnd() - RStart() + 1;
+}
 
 TRowCol TCustomRange::GetEndRowCol() const {
     return FMemo ? FMemo->CharPosToRowCol(REnd()) : TRowCol{1, 0};
@@ -102,8 +106,8 @@ void TCustomRange::Paint() {
 void TCustomRange::ScrollIntoView(int margin) {
     if (!FMemo) return;
     auto* selection = dynamic_cast<TSelectionRange*>(this);
-    TRowCol caret = FMemo->CharPosToRowCol(selection && selection->Backwards() ? RStart()
-                                                                                : REnd() + 1);
+    TRowCol caret =
+        FMemo->CharPosToRowCol(selection && selection->Backwards() ? RStart() : REnd() + 1);
     int32_t displayCol = FMemo->RowColToDisplayCol(caret);
     TVisibleRange& view = FMemo->VisibleRange();
     int rows = FMemo->VisibleRows(), cols = FMemo->VisibleCols();
@@ -164,8 +168,8 @@ void TCustomRange::AssignTo(TPersistent& dest) const {
 platform::TPoint TCustomRange::GetStartPoint() const {
     if (!FMemo) return {};
     TRowCol rowCol = FMemo->CharPosToRowCol(RStart());
-    int32_t display = FMemo->TabSize() == 1 ? rowCol.Col - 1
-                                            : FMemo->RowColToDisplayCol(rowCol) - 1;
+    int32_t display =
+        FMemo->TabSize() == 1 ? rowCol.Col - 1 : FMemo->RowColToDisplayCol(rowCol) - 1;
     const TVisibleRange& view = FMemo->VisibleRange();
     return FMemo->RowColToPixel({rowCol.Row - view.TopRow() + 1, display - view.LeftCol() + 2});
 }
@@ -177,8 +181,9 @@ platform::TPoint TCustomRange::GetEndPoint() const {
     char byte = FMemo->CharAt(end);
     if (end >= 1 && end <= FMemo->TextLength() && (byte == '\r' || byte == '\n'))
         rowCol = {rowCol.Row + 1, 0};
-    int32_t display = FMemo->TabSize() == 1 ? rowCol.Col
-                                            : FMemo->RowColToDisplayCol({rowCol.Row, rowCol.Col + 1}) - 1;
+    int32_t display = FMemo->TabSize() == 1
+                          ? rowCol.Col
+                          : FMemo->RowColToDisplayCol({rowCol.Row, rowCol.Col + 1}) - 1;
     const TVisibleRange& view = FMemo->VisibleRange();
     return FMemo->RowColToPixel({rowCol.Row - view.TopRow() + 1, display - view.LeftCol() + 2});
 }
@@ -187,6 +192,7 @@ platform::TPoint TCustomRange::GetEndPoint() const {
 
 TMCRange::TMCRange(TFastObjectContainer* container, TMemoComponent* memo)
     : TCustomRange(container, memo) {
+    SetPlainShift(true);
     if (FTracker) FTracker->Indexed(this);
 }
 
@@ -360,7 +366,9 @@ void TSelectionRange::DoCancelUpdate() {
 
 // ---------------------------------------------------------------- TWholeTextRange
 
-int32_t TWholeTextRange::GetREnd() const { return FMemo ? FMemo->TextLength() : 0; }
+int32_t TWholeTextRange::GetREnd() const {
+    return FMemo ? FMemo->TextLength() : 0;
+}
 
 // ---------------------------------------------------------------- TVisibleRange
 
@@ -380,13 +388,17 @@ void TVisibleRange::SetLeftCol(int32_t value) {
     EndUpdate();
 }
 
-int32_t TVisibleRange::BottomRow() const { return FTopRow + (FMemo ? FMemo->VisibleRows() : 0) + 1; }
+int32_t TVisibleRange::BottomRow() const {
+    return FTopRow + (FMemo ? FMemo->VisibleRows() : 0) + 1;
+}
 
 void TVisibleRange::SetBottomRow(int32_t value) {
     SetTopRow(value - (FMemo ? FMemo->VisibleRows() : 0));
 }
 
-int32_t TVisibleRange::RightCol() const { return FLeftCol + (FMemo ? FMemo->VisibleCols() : 0) + 1; }
+int32_t TVisibleRange::RightCol() const {
+    return FLeftCol + (FMemo ? FMemo->VisibleCols() : 0) + 1;
+}
 
 void TVisibleRange::SetRightCol(int32_t value) {
     SetLeftCol(value - (FMemo ? FMemo->VisibleCols() : 0));
@@ -427,7 +439,9 @@ platform::TRect TVisibleRange::CurrentRect() const {
     return {FLeftCol, FTopRow, FLeftCol + cols + 1, FTopRow + rows + 1};
 }
 
-void TVisibleRange::DoBeginUpdate() { FLastRect = CurrentRect(); }
+void TVisibleRange::DoBeginUpdate() {
+    FLastRect = CurrentRect();
+}
 
 void TVisibleRange::DoChange() {
     TCustomRange::DoChange();

@@ -57,11 +57,12 @@ private:
         std::vector<TCustomRange*> Items; // TMCRange objects, ordered by start
         int32_t MaxEnd = 0;
         bool MaxDirty = false;
+        bool Shifted = false; // every range in it moved by the edit's length change
     };
 
-    void Register(TCustomRange* range);   // a new tracked range of any class
-    void Indexed(TMCRange* range);        // a TMCRange finished its construction
-    void Forget(TCustomRange* range);     // the range is being destroyed
+    void Register(TCustomRange* range); // a new tracked range of any class
+    void Indexed(TMCRange* range);      // a TMCRange finished its construction
+    void Forget(TCustomRange* range);   // the range is being destroyed
     void Moved(TMCRange* range, int32_t oldStart);
 
     void FinishEdit(int32_t a);
@@ -91,7 +92,7 @@ class TCustomRange : public TFastContainerItem {
 public:
     // Tracked when container is the editor's registry; untracked (a short-lived tool) when
     // container is nullptr and memo is given directly.
-    TCustomRange(TFastObjectContainer* container, TMemoComponent* memo);
+    explicit TCustomRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr);
     ~TCustomRange() override;
     const char* ClassName() const override { return "TCustomRange"; }
 
@@ -140,21 +141,25 @@ protected:
     TMemoComponent* FMemo;
     int FUpdateCount = 0;
 
-    TMCRanges* Tracker() const { return FTracker; }
+    // A range whose class keeps the plain AdjustForEdit and update hooks: when an edit lies
+    // wholly before it and it has no OnChange handler, the registry moves its ends directly.
+    // A class that overrides AdjustForEdit or the hooks clears it.
+    void SetPlainShift(bool value) { FPlainShift = value; }
+
+public:
+    // Where the registry keeps a tracked range.
+    enum class TIndexPlace : uint8_t { None, Other, Block, Long, Pending };
 
 private:
     friend class TMCRanges;
     friend class TMCRange;
-public:
-    enum class TIndexPlace : uint8_t { None, Other, Block, Long, Pending };
-
-private:
     TMCRanges* FTracker = nullptr;
     TIndexPlace FPlace = TIndexPlace::None;
+    bool FPlainShift = false;
     bool FInWork = false;
     bool FMovedInWork = false;
     size_t FWorkSlot = 0;
-    size_t FListSlot = 0;             // in FLong or FOthers
+    size_t FListSlot = 0; // in FLong or FOthers
     TMCRanges::TBlock* FBlock = nullptr;
 };
 
@@ -183,7 +188,10 @@ private:
 // Backwards: caret RStart, anchor REnd + 1.
 class TSelectionRange : public TMCRange {
 public:
-    using TMCRange::TMCRange;
+    explicit TSelectionRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr)
+        : TMCRange(container, memo) {
+        SetPlainShift(false);
+    }
     const char* ClassName() const override { return "TSelectionRange"; }
 
     bool Backwards() const { return FBackwards; }

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <new>
 
-TTextBuffer::~TTextBuffer() { std::free(FData); }
+TTextBuffer::~TTextBuffer() {
+    std::free(FData);
+}
 
 void TTextBuffer::MoveGapTo(size_t index) const {
     if (index == FGapStart) return;

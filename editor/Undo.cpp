@@ -63,9 +63,13 @@ bool TMemoComponent::PopRedo(TUndoOperation& op) {
     return true;
 }
 
-TUndoOperation TMemoComponent::NewGroupMarker() { return {-1, -1, {}}; }
+TUndoOperation TMemoComponent::NewGroupMarker() {
+    return {-1, -1, {}};
+}
 
-bool TMemoComponent::IsGroupMarker(const TUndoOperation& op) { return op.StartPos == -1; }
+bool TMemoComponent::IsGroupMarker(const TUndoOperation& op) {
+    return op.StartPos == -1;
+}
 
 void TMemoComponent::PushUndo(TUndoOperation op) {
     FUndoTextBytes += op.Text.size();
@@ -111,7 +115,8 @@ void TMemoComponent::DropOldest(std::deque<TUndoOperation>& list) {
 }
 
 void TMemoComponent::ClearRedo() {
-    for (const TUndoOperation& op : FRedoList) FUndoTextBytes -= op.Text.size();
+    for (const TUndoOperation& op : FRedoList)
+        FUndoTextBytes -= op.Text.size();
     FRedoList.clear();
 }
 

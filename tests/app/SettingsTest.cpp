@@ -8,37 +8,15 @@
 
 #include "app/Settings.h"
 #include "base/Exception.h"
+#include "tests/common/TestFiles.h"
 #include "platform/FileSystem.h"
+
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "settingsXXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        FPath = pattern + "/";
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    const std::string& Path() const { return FPath; }
-
-private:
-    std::string FPath;
-};
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // One run of the program as the main window drives the file: load at start, maybe one
 // successful connect, save the options at close. Returns the history loaded at start.

@@ -9,6 +9,9 @@
 #include "base/Exception.h"
 #include "platform/CodePage.h"
 #include "tests/app/TestResults.h"
+#include "tests/common/TestFiles.h"
+
+using testing_support::Parts;
 
 namespace {
 
@@ -28,18 +31,6 @@ std::string Literal(TFieldType kind, TValueStorage storage, std::function<void(T
     return Render("c", kind, storage, cell, dialect);
 }
 
-TDateTimeParts Parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                     uint32_t nanoseconds = 0) {
-    TDateTimeParts parts;
-    parts.Year = static_cast<int16_t>(year);
-    parts.Month = static_cast<uint8_t>(month);
-    parts.Day = static_cast<uint8_t>(day);
-    parts.Hour = static_cast<uint16_t>(hour);
-    parts.Minute = static_cast<uint8_t>(minute);
-    parts.Second = static_cast<uint8_t>(second);
-    parts.Nanoseconds = nanoseconds;
-    return parts;
-}
 
 // Decodes the hexadecimal digits between "0x" and the first blank.
 std::string DecodeHex(const std::string& literal, size_t start) {
@@ -70,7 +61,6 @@ TEST(ValueRendering, WorkedTableHoldsInBothDialects) {
         {"name", K::ftString, S::Bytes, Bytes(""), "''"},
         {"Note", K::ftWideString, S::Bytes, Null(), "' '"},
         {"data", K::ftBlob, S::Bytes, Bytes("\x01\xAB"), "0x01AB"},
-        {"memo", K::ftMemo, S::Bytes, Bytes("ab"), "0x6162"},
         {"big", K::ftLargeint, S::Int64, Int(42), "'42'"},
         {"flag", K::ftBoolean, S::Boolean, Null(), "NULL"},
     };
@@ -260,7 +250,7 @@ TEST(ValueRendering, DatesFollowTheDialectAndKeepFractions) {
 TEST(ValueRendering, BinaryValuesAreHexadecimalAndEmptyOnesPerDialect) {
     std::string raw("\x00\xFF\x10'\\", 5);
     for (TFieldType kind : {TFieldType::ftBytes, TFieldType::ftVarBytes, TFieldType::ftBlob,
-                            TFieldType::ftGraphic, TFieldType::ftMemo}) {
+                            TFieldType::ftGraphic}) {
         for (TDialect dialect : kBoth)
             EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes(raw), dialect), "0x00FF10275C");
         EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes(""), TDialect::dMssql), "0x");
@@ -274,6 +264,25 @@ TEST(ValueRendering, BinaryValuesAreHexadecimalAndEmptyOnesPerDialect) {
     ASSERT_EQ(literal.substr(0, 2), "0x");
     EXPECT_EQ(DecodeHex(literal, 2), allBytes);
     EXPECT_EQ(literal.find_first_not_of("0123456789ABCDEF", 2), std::string::npos);
+}
+
+TEST(ValueRendering, LongTextIsHexadecimalOfUnicodeTheServerConverts) {
+    for (TFieldType kind : {TFieldType::ftMemo, TFieldType::ftFmtMemo, TFieldType::ftOraClob}) {
+        EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes("ab"), TDialect::dMysql), "_utf8mb4 0x6162");
+        EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes("ab"), TDialect::dMssql),
+                  "CAST(0x61006200 AS NVARCHAR(MAX))");
+        EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes(""), TDialect::dMssql), "0x");
+        EXPECT_EQ(Literal(kind, TValueStorage::Bytes, Bytes(""), TDialect::dMysql), "X''");
+    }
+    // "中" (D6 D0) and an emoji (four bytes in the code page) as UTF-8 and UTF-16LE.
+    std::string text = "\xD6\xD0\x94\x39\xFC\x36";
+    EXPECT_EQ(Literal(TFieldType::ftMemo, TValueStorage::Bytes, Bytes(text), TDialect::dMysql),
+              "_utf8mb4 0xE4B8ADF09F9880");
+    EXPECT_EQ(Literal(TFieldType::ftMemo, TValueStorage::Bytes, Bytes(text), TDialect::dMssql),
+              "CAST(0x2D4E3DD800DE AS NVARCHAR(MAX))");
+    // A byte that starts no character cannot be written as Unicode: the export stops.
+    EXPECT_THROW(Literal(TFieldType::ftMemo, TValueStorage::Bytes, Bytes("a\xFF"), TDialect::dMysql),
+                 EEncodingError);
 }
 
 TEST(ValueRendering, MysqlTextEscapesPerCharacter) {

@@ -212,7 +212,7 @@ TEST(Selection, DesiredColumnSurvivesVerticalMovesOnly) {
     TSelectionRange& selection = memo.Selection();
     selection.MoveCaret(7); // display column 7
     EXPECT_EQ(selection.DesiredCol(), 7);
-    EXPECT_EQ(selection.ColumnForRow(2), 3);  // past "\tx": the row's end
+    EXPECT_EQ(selection.ColumnForRow(2), 3); // past "\tx": the row's end
     EXPECT_EQ(selection.ColumnForRow(3), 3);
     EXPECT_EQ(selection.ColumnForRow(0), -1); // before the first row
     EXPECT_EQ(selection.ColumnForRow(4), -1);
@@ -229,7 +229,8 @@ TEST(View, ScrollIntoViewMovesTheTopRowByTheMargin) {
     TMemoComponent memo(&host);
     memo.WindowCreated();
     std::string text;
-    for (int i = 1; i <= 40; ++i) text += std::string(static_cast<size_t>(i), 'x') + "\r\n";
+    for (int i = 1; i <= 40; ++i)
+        text += std::string(static_cast<size_t>(i), 'x') + "\r\n";
     memo.SetText(text);
     EXPECT_EQ(memo.VisibleRows(), 10);
     EXPECT_EQ(memo.VisibleCols(), 20);
@@ -276,4 +277,96 @@ TEST(Caret, FollowsFocusSelectionAndReadOnly) {
     memo.SetFocused(false);
     EXPECT_EQ(host.CaretHeight, 0);
     EXPECT_FALSE(memo.CaretCreated());
+}
+
+TEST(TrackedRanges, RangesStartingTogetherMayCrossAndStayFindable) {
+    TMemoComponent memo;
+    memo.SetText("0123456789");
+    // Both start at 5: the word moves past the inserted text, the empty mark collapses onto
+    // the edit's start and so overtakes it.
+    TMCRange& word = memo.Ranges().Create<TMCRange>();
+    word.SetRStart(5);
+    word.SetREnd(6);
+    TMCRange& mark = memo.Ranges().Create<TMCRange>();
+    mark.SetRStart(5);
+    mark.SetREnd(4);
+    TMCRange span(&memo);
+    span.SetRStart(2);
+    span.SetREnd(4);
+    span.SetText("abcdef");
+    EXPECT_EQ(word.RStart(), 8);
+    EXPECT_EQ(mark.RStart(), 2);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+    // Both still follow later edits.
+    span.SetRStart(1);
+    span.SetREnd(0);
+    span.SetText("++");
+    EXPECT_EQ(word.GetText(), "45");
+    EXPECT_EQ(mark.RStart(), 4);
+
+    // A handler that edits while ranges are being moved is refused.
+    word.OnOverwrite = [&](TCustomRange&) { memo.Lines().Add("x"); };
+    span.SetRStart(word.RStart());
+    span.SetREnd(word.REnd());
+    EXPECT_THROW(span.Delete(), Exception);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+}
+
+TEST(Painting, DefaultFormattingHighlightsTheSelectedPart) {
+    TMemoComponent memo;
+    memo.SetText("ab\r\ncd");
+    memo.Selection().SetRStart(2);
+    memo.Selection().SetREnd(2);
+    TMCRange row(&memo);
+    row.SetRStart(1);
+    row.SetREnd(4);
+    TFormattedRangeArray pieces;
+    memo.GetFormattedRanges(row, pieces);
+    std::vector<std::unique_ptr<TCustomFormattedRange>> owned(pieces.begin(), pieces.end());
+    ASSERT_EQ(owned.size(), 3u);
+    EXPECT_EQ(owned[0]->GetText(), "a");
+    EXPECT_EQ(owned[0]->Color(), clWindow);
+    EXPECT_EQ(owned[1]->GetText(), "b");
+    EXPECT_EQ(owned[1]->Color(), clHighlight);
+    EXPECT_EQ(owned[2]->GetText(), "\r\n");
+    EXPECT_TRUE(owned[2]->FreeAfterPaint());
+    memo.Selection().SetHidden(true);
+    pieces.clear();
+    memo.GetFormattedRanges(row, pieces);
+    ASSERT_EQ(pieces.size(), 1u);
+    std::unique_ptr<TCustomFormattedRange> whole(pieces[0]);
+    EXPECT_EQ(whole->GetText(), "ab\r\n");
+}
+
+TEST(Painting, OnlyChangedPartsRepaintAndThePaintLockHoldsThemBack) {
+    TFakeHost host(200, 130);
+    TMemoComponent memo(&host);
+    memo.WindowCreated();
+    memo.SetText("abcdef\r\nghijkl");
+    auto paintsDuring = [&](auto&& action) {
+        int before = host.Invalidations;
+        action();
+        return host.Invalidations - before;
+    };
+    TSelectionRange& selection = memo.Selection();
+    EXPECT_EQ(paintsDuring([&] { selection.MoveCaret(3); }), 0); // a caret paints nothing
+    EXPECT_EQ(paintsDuring([&] { selection.ExtendTo(5); }), 1);  // the added tail
+    EXPECT_EQ(paintsDuring([&] { selection.ExtendTo(5); }), 0);
+    EXPECT_EQ(paintsDuring([&] { selection.MoveCaret(9); }), 1); // the old selection
+    EXPECT_EQ(paintsDuring([&] { selection.SetText("x"); }), 1);
+    EXPECT_EQ(paintsDuring([&] {
+                  memo.VisibleRange().BeginUpdate();
+                  memo.Lines().Add("more");
+                  selection.ExtendTo(1);
+                  memo.VisibleRange().CancelUpdate();
+              }),
+              0);
+
+    // Without a window nothing paints and nothing fails.
+    TMemoComponent headless;
+    headless.SetText("abc");
+    headless.Selection().ExtendTo(3);
+    headless.VisibleRange().Paint();
+    EXPECT_EQ(headless.VisibleRows(), 0);
+    EXPECT_FALSE(headless.CaretShown());
 }

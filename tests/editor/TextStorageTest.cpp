@@ -207,6 +207,8 @@ TEST(TextStorage, ChangeFiresAfterEveryReplacementUnlessLocked) {
     EXPECT_EQ(memo.GetTextBuf(buffer, sizeof buffer), 4);
     EXPECT_EQ(std::string(buffer), "a\r\nb");
     EXPECT_EQ(memo.GetTextLength(), 7);
+    EXPECT_EQ(memo.SetTextBuf("z\n"), 1);
+    EXPECT_EQ(memo.Text(), "z\r\n");
 }
 
 TEST(TextStorage, ReplacingTheWholeTextKeepsTheViewOnItsRows) {
@@ -214,8 +216,10 @@ TEST(TextStorage, ReplacingTheWholeTextKeepsTheViewOnItsRows) {
     TMemoComponent memo(&host);
     memo.WindowCreated();
     std::string hundred, sixty;
-    for (int i = 1; i <= 100; ++i) hundred += "row " + std::to_string(i) + (i < 100 ? "\r\n" : "");
-    for (int i = 1; i <= 60; ++i) sixty += "line " + std::to_string(i) + (i < 60 ? "\r\n" : "");
+    for (int i = 1; i <= 100; ++i)
+        hundred += "row " + std::to_string(i) + (i < 100 ? "\r\n" : "");
+    for (int i = 1; i <= 60; ++i)
+        sixty += "line " + std::to_string(i) + (i < 60 ? "\r\n" : "");
     memo.SetText(hundred);
     EXPECT_EQ(memo.VisibleRows(), 10);
     EXPECT_EQ(host.Vertical.Maximum, 100);

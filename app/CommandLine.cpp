@@ -1,0 +1,288 @@
+// "quorvel export": the same workflow the window runs, from connection to written script.
+#include "app/CommandLine.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/Globals.h"
+#include "app/Query.h"
+#include "app/ResultSet.h"
+#include "app/RowSelection.h"
+#include "app/ScriptAssembly.h"
+#include "app/ScriptWriter.h"
+#include "base/Exception.h"
+#include "base/Format.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+using platform::TConversion;
+
+std::string ArgumentText(const std::string& utf8, const std::string& option) {
+    try {
+        return platform::Utf8ToCodePage(utf8, TConversion::Strict);
+    } catch (const EEncodingError&) {
+        throw EUsageError("The value of " + option + " is not valid UTF-8 text");
+    }
+}
+
+bool IsDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Passes lines on, converted from the code page to UTF-8.
+class TUtf8Lines : public TStrings {
+public:
+    explicit TUtf8Lines(TStrings& target) : FTarget(target) {}
+    int Count() const override { return FTarget.Count(); }
+    std::string Get(int index) const override { return FTarget.Get(index); }
+    void Put(int index, const std::string& line) override { FTarget.Put(index, Convert(line)); }
+    void Insert(int index, const std::string& line) override { FTarget.Insert(index, Convert(line)); }
+    void Delete(int index) override { FTarget.Delete(index); }
+    void Clear() override { FTarget.Clear(); }
+    int Add(const std::string& line) override { return FTarget.Add(Convert(line)); }
+
+private:
+    static std::string Convert(const std::string& line) {
+        for (unsigned char c : line)
+            if (c >= 0x80) return platform::CodePageToUtf8(line, TConversion::Strict);
+        return line;
+    }
+    TStrings& FTarget;
+};
+
+// Notes whether any line holds a character outside GBK, on its way to the target.
+class TGbkWatch : public TStrings {
+public:
+    explicit TGbkWatch(TStrings& target) : FTarget(target) {}
+    int Count() const override { return FTarget.Count(); }
+    std::string Get(int index) const override { return FTarget.Get(index); }
+    void Put(int index, const std::string& line) override { Check(line); FTarget.Put(index, line); }
+    void Insert(int index, const std::string& line) override { Check(line); FTarget.Insert(index, line); }
+    void Delete(int index) override { FTarget.Delete(index); }
+    void Clear() override { FTarget.Clear(); }
+    int Add(const std::string& line) override {
+        Check(line);
+        return FTarget.Add(line);
+    }
+    bool OutsideGbk() const { return FOutsideGbk; }
+
+private:
+    // In valid GB18030 a four-byte character, the only kind GBK lacks, has a digit as its
+    // second byte; two-byte characters never do.
+    void Check(const std::string& line) {
+        if (FOutsideGbk) return;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+        for (size_t i = 0, n = line.size(); i < n; ++i) {
+            if (bytes[i] < 0x81) continue;
+            if (i + 1 < n && bytes[i + 1] >= 0x30 && bytes[i + 1] <= 0x39) {
+                FOutsideGbk = true;
+                return;
+            }
+            ++i;
+        }
+    }
+    TStrings& FTarget;
+    bool FOutsideGbk = false;
+};
+
+// A bar on standard error, redrawn when the percentage changes.
+class TProgressBar {
+public:
+    void Show(int row, int rowCount) {
+        if (rowCount <= 0) return;
+        int percent = static_cast<int>(static_cast<int64_t>(row) * 100 / rowCount);
+        if (percent == FPercent) return;
+        FPercent = percent;
+        constexpr int width = 40;
+        int filled = percent * width / 100;
+        std::string bar(static_cast<size_t>(filled), '#');
+        bar.append(static_cast<size_t>(width - filled), '-');
+        std::fprintf(stderr, "\r[%s] %3d%% %d/%d", bar.c_str(), percent, row, rowCount);
+        std::fflush(stderr);
+        FShown = true;
+    }
+    ~TProgressBar() {
+        if (FShown) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    int FPercent = -1;
+    bool FShown = false;
+};
+
+} // namespace
+
+std::string UsageText() {
+    return "Usage: quorvel export --connect TEXT (--table NAME [--top N] | --sql SELECT) [options]\n"
+           "       quorvel --version\n"
+           "\n"
+           "Writes the rows of a table or query as a script of INSERT statements.\n"
+           "\n"
+           "  --connect TEXT        connection text (OLE DB or ODBC)\n"
+           "  --dbtype mssql|mysql  database kind and script dialect (default mssql)\n"
+           "  --table NAME          export the first rows of this table (the script's table)\n"
+           "  --top N               rows to read with --table (default 100)\n"
+           "  --sql SELECT          export the rows of this query\n"
+           "  --not-null LIST       comma-separated columns that get a value instead of NULL\n"
+           "                        (default created_by)\n"
+           "  --reseed              empty the table and reset its counter first\n"
+           "  --identity            mssql: switch identity insertion on around the rows\n"
+           "  --output FILE         write the script to FILE (default standard output)\n"
+           "  --encoding ENC        gb18030 (default) or utf-8\n";
+}
+
+TExportArguments ParseExportArguments(const std::vector<std::string>& args) {
+    TExportArguments result;
+    bool hasConnect = false, hasTable = false, hasSql = false, hasTop = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string option = args[i];
+        std::string value;
+        bool inlineValue = false;
+        size_t equals = option.find('=');
+        if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+            inlineValue = true;
+        }
+        auto takeValue = [&]() -> std::string {
+            if (inlineValue) return value;
+            if (i + 1 >= args.size()) throw EUsageError(option + " needs a value");
+            return args[++i];
+        };
+        auto noValue = [&] {
+            if (inlineValue) throw EUsageError(option + " takes no value");
+        };
+        if (option == "--connect") {
+            result.Connect = ArgumentText(takeValue(), option);
+            hasConnect = true;
+        } else if (option == "--dbtype") {
+            std::string kind = takeValue();
+            if (kind == "mssql") result.Dialect = kDialectMssql;
+            else if (kind == "mysql") result.Dialect = kDialectMysql;
+            else throw EUsageError("--dbtype is mssql or mysql, not \"" + kind + "\"");
+        } else if (option == "--table") {
+            result.Table = ArgumentText(takeValue(), option);
+            hasTable = true;
+        } else if (option == "--top") {
+            result.Top = takeValue();
+            if (!IsDigits(result.Top) || result.Top.size() > 18 || std::stoll(result.Top) < 1)
+                throw EUsageError("--top needs a row count of at least 1, not \"" + result.Top + "\"");
+            hasTop = true;
+        } else if (option == "--sql") {
+            result.Sql = Trim(ArgumentText(takeValue(), option));
+            hasSql = true;
+        } else if (option == "--not-null") {
+            result.NotNull = ArgumentText(takeValue(), option);
+        } else if (option == "--reseed") {
+            noValue();
+            result.Reseed = true;
+        } else if (option == "--identity") {
+            noValue();
+            result.Identity = true;
+        } else if (option == "--output") {
+            result.Output = takeValue();
+            if (result.Output.empty()) throw EUsageError("--output needs a file name");
+        } else if (option == "--encoding") {
+            std::string encoding = LowerCase(takeValue());
+            if (encoding == "gb18030") result.Encoding = TScriptEncoding::GB18030;
+            else if (encoding == "utf-8" || encoding == "utf8") result.Encoding = TScriptEncoding::Utf8;
+            else throw EUsageError("--encoding is gb18030 or utf-8, not \"" + encoding + "\"");
+        } else {
+            throw EUsageError("Unknown option \"" + args[i] + "\"");
+        }
+    }
+    if (!hasConnect || Trim(result.Connect).empty()) throw EUsageError("--connect is required");
+    if (hasTable == hasSql) throw EUsageError("Give either --table or --sql");
+    if (hasTable && Trim(result.Table).empty()) throw EUsageError("--table needs a table name");
+    if (hasTop && !hasTable) throw EUsageError("--top goes with --table");
+    if (hasSql && !IsQueryText(result.Sql, result.Dialect))
+        throw EUsageError("--sql needs a SELECT statement");
+    return result;
+}
+
+int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
+              std::vector<std::string>& warnings, bool progress) {
+    database.Close();
+    database.SetConnectionString(arguments.Connect);
+    database.Open();
+    std::string statement = arguments.Table.empty()
+                                ? arguments.Sql
+                                : TableSelectStatement(arguments.Table, arguments.Dialect, arguments.Top);
+    TResultSet resultSet;
+    resultSet.LoadPacket(OpenSelectQuery(database, statement, arguments.Dialect));
+    resultSet.FieldByName(kSelectionField).SetIndex(0);
+    SetAllSelected(resultSet, true);
+
+    TExportOptions options;
+    options.Dialect = arguments.Dialect;
+    options.TableName = arguments.Table;
+    options.Reseed = arguments.Reseed;
+    options.IdentityInsert = arguments.Identity;
+    options.NotNullText = arguments.NotNull;
+    TProgressBar bar;
+    if (progress) options.OnRow = [&bar](int row, int rowCount) { bar.Show(row, rowCount); };
+
+    std::unique_ptr<TScriptFileWriter> writer =
+        arguments.Output.empty() ? std::make_unique<TScriptFileWriter>(STDOUT_FILENO, "standard output")
+                                 : std::make_unique<TScriptFileWriter>(arguments.Output);
+    int written = 0;
+    try {
+        TUtf8Lines utf8(*writer);
+        TStrings& encoded = arguments.Encoding == TScriptEncoding::Utf8 ? static_cast<TStrings&>(utf8)
+                                                                        : static_cast<TStrings&>(*writer);
+        TGbkWatch watch(encoded);
+        written = GenerateInsertScript(resultSet, watch, options);
+        writer->Close();
+        if (arguments.Encoding == TScriptEncoding::GB18030 && watch.OutsideGbk())
+            warnings.push_back("warning: the script holds characters outside GBK, which an import with a gbk "
+                               "client character set would lose; use --encoding utf-8 for such data");
+    } catch (...) {
+        // A partly written script must not pass for a whole one.
+        writer.reset();
+        struct stat info;
+        if (!arguments.Output.empty() && ::stat(arguments.Output.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(arguments.Output.c_str());
+        throw;
+    }
+    return written;
+}
+
+int RunCommandLine(const std::vector<std::string>& args,
+                   std::unique_ptr<platform::TDatabase> (*createDatabase)()) {
+    auto message = [](const std::string& codePageText) {
+        std::string text = platform::CodePageToUtf8(codePageText, TConversion::Lenient);
+        std::fprintf(stderr, "quorvel: %s\n", text.c_str());
+    };
+    if (args.empty()) {
+        std::fputs("quorvel: the window is not built yet; use \"quorvel export\" (see quorvel --help)\n", stderr);
+        return 1;
+    }
+    if (args[0] == "--version") {
+        std::printf("%s\n", GetVersionText().c_str());
+        return 0;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    TExportArguments arguments;
+    try {
+        if (args[0] != "export") throw EUsageError("Unknown command \"" + args[0] + "\"");
+        arguments = ParseExportArguments(std::vector<std::string>(args.begin() + 1, args.end()));
+    } catch (const EUsageError& error) {
+        std::fprintf(stderr, "quorvel: %s\n\n%s", error.what(), UsageText().c_str());
+        return 2;
+    }
+    try {
+        std::unique_ptr<platform::TDatabase> database = createDatabase();
+        std::vector<std::string> warnings;
+        RunExport(arguments, *database, warnings, isatty(STDERR_FILENO) == 1);
+        for (const std::string& warning : warnings) std::fprintf(stderr, "quorvel: %s\n", warning.c_str());
+        return 0;
+    } catch (const std::exception& error) {
+        message(error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# quorvel export against mysqldump on a MariaDB table of 200,000 rows x 10 mixed columns:
+# five runs each, alternating; prints the medians, the ratio and quorvel's peak memory.
+# Builds into build-bench/ and starts its own throwaway server unless one is running
+# (QUORVEL_TEST_DB_PORT set by scripts/test-db.sh).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+rows=${ROWS:-200000}
+runs=${RUNS:-5}
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench -j2 --target quorvel quorvel_peak_rss >/dev/null
+if [ -z "${QUORVEL_TEST_DB_PORT:-}" ]; then
+  eval "$(scripts/test-db.sh start)"
+  trap '"$root"/scripts/test-db.sh stop' EXIT
+fi
+client=(--no-defaults --socket="$QUORVEL_TEST_DB_SOCKET" -u"$QUORVEL_TEST_DB_USER" -p"$QUORVEL_TEST_DB_PASSWORD")
+mariadb "${client[@]}" --default-character-set=utf8mb4 "$QUORVEL_TEST_DB_NAME" <<SQL
+DROP TABLE IF EXISTS bench_orders;
+CREATE TABLE bench_orders (
+  id int PRIMARY KEY, code varchar(20), customer varchar(50), quantity int, price decimal(10,2),
+  ratio double, ordered_at datetime, shipped tinyint, note varchar(200), amount bigint);
+INSERT INTO bench_orders SELECT seq, CONCAT('ORD-', LPAD(seq, 8, '0')),
+  IF(seq % 3 = 0, CONCAT('客户', seq), CONCAT('Customer O''Brien ', seq)), seq % 1000,
+  (seq % 100000) / 100, seq / 7, '2024-01-01 00:00:00' + INTERVAL seq SECOND, seq % 2,
+  IF(seq % 5 = 0, NULL, REPEAT('note \\\\ text ', 1 + seq % 4)), seq * 1000003
+FROM seq_1_to_$rows;
+SQL
+out=$(mktemp -d)
+measure() { # prints wall seconds and peak KiB of one run
+  local line
+  line=$("$@" 2>&1 >/dev/null | grep '^wall=' | tail -1)
+  echo "$line" | sed -E 's/wall=([0-9.]+) peak_kib=([0-9]+)/\1 \2/'
+}
+ours=() theirs=() peaks=()
+for i in $(seq 1 "$runs"); do
+  read -r wall peak < <(measure build-bench/bench/cli/quorvel_peak_rss build-bench/app/quorvel export \
+    --connect "$QUORVEL_TEST_MYSQL_CONN" --dbtype mysql --table bench_orders --top "$rows" \
+    --output "$out/quorvel.sql")
+  ours+=("$wall"); peaks+=("$peak")
+  read -r wall _ < <(measure build-bench/bench/cli/quorvel_peak_rss mysqldump "${client[@]}" --no-create-info \
+    --skip-extended-insert --compact --complete-insert --result-file="$out/mysqldump.sql" \
+    "$QUORVEL_TEST_DB_NAME" bench_orders)
+  theirs+=("$wall")
+done
+median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+q=$(median "${ours[@]}"); m=$(median "${theirs[@]}"); p=$(median "${peaks[@]}")
+echo "rows: $rows x 10 columns, runs: $runs each (alternating)"
+echo "quorvel export: ${ours[*]} s -> median $q s, peak memory median $((p / 1024)) MiB"
+echo "mysqldump:      ${theirs[*]} s -> median $m s"
+echo "ratio: $(awk -v q="$q" -v m="$m" 'BEGIN {printf "%.2f", q / m}')x (target <= 1.2x)"
+echo "script sizes: $(stat -c %s "$out/quorvel.sql") bytes (quorvel), $(stat -c %s "$out/mysqldump.sql") bytes (mysqldump)"
+rm -rf "$out"
