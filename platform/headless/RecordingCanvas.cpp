@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "base/Format.h"
+#include "platform/CodePage.h"
 
 namespace platform::headless {
 
@@ -34,6 +36,23 @@ const char* KindName(TCanvasOpKind kind) {
     case TCanvasOpKind::Scroll: return "scroll";
     }
     return "?";
+}
+
+// How many bytes of Before and of After belong to characters that the piece's edges cut.
+std::pair<int, int> CutCharacterParts(const TTextPiece& piece) {
+    std::string joined;
+    joined.append(piece.Before).append(piece.Text).append(piece.After);
+    const std::string_view all = joined;
+    const size_t textStart = piece.Before.size(), textEnd = textStart + piece.Text.size();
+    int before = 0, after = 0;
+    for (size_t pos = 0; pos < textEnd;) {
+        int length = CodePageCharLength(all, pos);
+        size_t end = pos + static_cast<size_t>(length > 0 ? length : 1);
+        if (pos < textStart && end > textStart) before = static_cast<int>(textStart - pos);
+        if (pos < textEnd && end > textEnd) after = static_cast<int>(end - textEnd);
+        pos = end;
+    }
+    return {before, after};
 }
 
 } // namespace
@@ -93,8 +112,8 @@ void RecordingCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece
 
     const int cellWidth = CellWidth(FFont);
     const int textSize = static_cast<int>(piece.Text.size());
-    const int beforeSize = static_cast<int>(piece.Before.size());
-    const int afterSize = static_cast<int>(piece.After.size());
+    // Beside the text only the rest of a character cut by its edges shows.
+    const auto [beforeSize, afterSize] = CutCharacterParts(piece);
     TRect area = ClipToPicture(rect);
     for (int px = area.Left; px < area.Right; ++px) {
         int cell = FloorDiv(px - x, cellWidth);
@@ -102,7 +121,7 @@ void RecordingCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece
         if (cell >= 0 && cell < textSize)
             byte = piece.Text[cell];
         else if (cell < 0 && -cell <= beforeSize)
-            byte = piece.Before[beforeSize + cell];
+            byte = piece.Before[piece.Before.size() - static_cast<size_t>(-cell)];
         else if (cell >= textSize && cell - textSize < afterSize)
             byte = piece.After[cell - textSize];
         TPixel pixel{FBrush, byte != 0 ? FFont.Color : 0, byte, byte != 0 ? FFont.Style : TFontStyles{}};

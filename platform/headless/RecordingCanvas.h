@@ -37,7 +37,8 @@ struct TCanvasOp {
     TRect SourceRect;
 };
 
-// What one pixel of the picture holds. Byte is 0 where no text was drawn.
+// What one pixel of the picture holds. Byte is 0 where no text was drawn. A character cut by
+// a piece's edge shows whole: the cells beside the piece that belong to it show its bytes.
 struct TPixel {
     TColor Back = 0;
     TColor Fore = 0;

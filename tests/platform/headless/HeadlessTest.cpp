@@ -56,11 +56,14 @@ TEST(RecordingCanvas, TextFillsItsRectangleAndShowsCutCharactersWhole) {
     EXPECT_EQ(canvas.PixelAt(12, 5).Back, clGreen);
     // A rectangle wider than the text: the rest is background without text.
     EXPECT_EQ(canvas.PixelAt(19, 0), (TPixel{clGreen, 0, 0, {}}));
-    // A rectangle left of the first cell shows the bytes of Before there.
+    // Left of the first cell only the cut character's bytes show, not the rest of Before;
+    // right of the last only what completes a cut character, not the rest of After.
     canvas.TextRect({0, 10, 12, 20}, 8, 10, TTextPiece(row.substr(0, 2), row.substr(2), ""));
-    EXPECT_EQ(canvas.TextAt(0, 10, 3), "x\xD6\xD0");
+    EXPECT_EQ(canvas.TextAt(0, 10, 3), " \xD6\xD0");
+    canvas.TextRect({20, 10, 60, 20}, 20, 10, TTextPiece("", "ab", "\r\nc"));
+    EXPECT_EQ(canvas.TextAt(20, 10, 4), "ab  ");
 
-    ASSERT_EQ(canvas.OpsOf(TCanvasOpKind::Text).size(), 3u);
+    ASSERT_EQ(canvas.OpsOf(TCanvasOpKind::Text).size(), 4u);
     EXPECT_EQ(canvas.OpsOf(TCanvasOpKind::Text)[1].Before, "x\xD6");
     EXPECT_EQ(canvas.Dump().substr(0, 40), "text (4,0,8,10) at=(4,0) brush=000000FF ");
 }
