@@ -431,6 +431,8 @@ void TMemoComponent::UpdateScrollBars() {
 }
 
 void TMemoComponent::WindowCreated() {
+    ApplyWindowStyle();
+    if (FHost) FHost->SetWindowCursor(platform::TCursor::crIBeam);
     UpdateFontMetrics();
     CreateTextCaret();
     UpdateScrollBars();

@@ -187,9 +187,9 @@ public:
     platform::WindowHost* Host() const { return FHost; }
     bool WindowExists() const { return FHost && FHost->WindowExists(); }
     TScrollStyle ScrollBars() const { return FScrollBars; }
-    void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+    void SetScrollBars(TScrollStyle value);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle value) { FBorderStyle = value; }
+    void SetBorderStyle(TBorderStyle value);
     bool Bitmapped() const { return FBitmapped; }
     void SetBitmapped(bool value);
     bool ReadOnly() const { return FReadOnly; }
@@ -217,7 +217,8 @@ public:
     int VisibleRows() const { return FVisibleRows; }
     int VisibleCols() const { return FVisibleCols; }
 
-    // The window came to exist: measure the font and size the scroll bars.
+    // The window came to exist: give it its style and I-beam cursor, measure the font and
+    // size the scroll bars.
     void WindowCreated();
 
     // Window events.
@@ -290,6 +291,7 @@ private:
     int32_t DisplayWalk(int32_t start, int32_t count) const;
 
     // Painting and scrolling.
+    void ApplyWindowStyle();
     platform::Canvas* PaintCanvas();
     void HideCaretFor(const TCustomRange& range);
     void VisibleRangeChanged(const platform::TRect& lastRect);

@@ -77,6 +77,26 @@ void TMemoComponent::UpdateBitmap() {
 
 // ---------------------------------------------------------------- the window
 
+// The scroll bars ScrollBars asks for, and a sunken edge for a single border.
+void TMemoComponent::ApplyWindowStyle() {
+    if (!WindowExists()) return;
+    const bool horizontal = FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth;
+    const bool vertical = FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth;
+    FHost->SetWindowStyle(horizontal, vertical, FBorderStyle == TBorderStyle::bsSingle);
+}
+
+void TMemoComponent::SetScrollBars(TScrollStyle value) {
+    if (value == FScrollBars) return;
+    FScrollBars = value;
+    ApplyWindowStyle();
+}
+
+void TMemoComponent::SetBorderStyle(TBorderStyle value) {
+    if (value == FBorderStyle) return;
+    FBorderStyle = value;
+    ApplyWindowStyle();
+}
+
 void TMemoComponent::Paint() {
     if (!WindowExists()) return;
     platform::Canvas* window = FHost->WindowCanvas();

@@ -307,3 +307,22 @@ TEST(Painting, TheCaretStandsBeforeItsCellAndHidesForSelectionsAndReadOnly) {
     screen.Host.LoseFocus();
     EXPECT_FALSE(screen.Host.CaretCreated());
 }
+
+TEST(Painting, TheWindowTakesTheStyleTheEditorAsksFor) {
+    TScreenFixture screen;
+    EXPECT_TRUE(screen.Host.HorizontalBarShown());
+    EXPECT_TRUE(screen.Host.VerticalBarShown());
+    EXPECT_TRUE(screen.Host.SunkenEdge());
+    EXPECT_EQ(screen.Host.WindowCursor(), TCursor::crIBeam);
+    screen.Memo.SetScrollBars(TScrollStyle::ssVertical);
+    screen.Memo.SetBorderStyle(TBorderStyle::bsNone);
+    EXPECT_FALSE(screen.Host.HorizontalBarShown());
+    EXPECT_TRUE(screen.Host.VerticalBarShown());
+    EXPECT_FALSE(screen.Host.SunkenEdge());
+    // A bar with nothing to scroll is disabled, not hidden.
+    screen.Memo.SetText("short");
+    EXPECT_FALSE(screen.Host.Bar(TScrollBarKind::Vertical).Enabled());
+    screen.Memo.SetText(TScreenFixture::NumberedLines(11));
+    EXPECT_TRUE(screen.Host.Bar(TScrollBarKind::Vertical).Enabled());
+    EXPECT_EQ(screen.Host.Bar(TScrollBarKind::Vertical).LastPosition(), 2);
+}
