@@ -14,7 +14,9 @@ namespace {
 constexpr int kAutoScrollTimer = 1;
 constexpr int kAutoScrollInterval = 50;
 
-bool IsBreak(char byte) { return byte == '\r' || byte == '\n'; }
+bool IsBreak(char byte) {
+    return byte == '\r' || byte == '\n';
+}
 
 // Ctrl+arrows stop where this class changes.
 bool IsWordByte(char byte) {
@@ -23,7 +25,9 @@ bool IsWordByte(char byte) {
 }
 
 // A double click also takes in # and $ (names like #temp and $name).
-bool IsDblClickWordByte(char byte) { return IsWordByte(byte) || byte == '#' || byte == '$'; }
+bool IsDblClickWordByte(char byte) {
+    return IsWordByte(byte) || byte == '#' || byte == '$';
+}
 
 int FloorDiv(int value, int divisor) {
     int quotient = value / divisor;
@@ -93,7 +97,8 @@ void TMemoComponent::KeyDown(uint16_t key, TShiftState shift) {
             if (FSelection->RLength() == 0) {
                 TUpdateGuard bracket(*FSelection);
                 FSelection->SetRStart(FSelection->RStart() - 1);
-                if (IsBreak(CharAt(FSelection->RStart()))) FSelection->SetRStart(FSelection->RStart() - 1);
+                if (IsBreak(CharAt(FSelection->RStart())))
+                    FSelection->SetRStart(FSelection->RStart() - 1);
                 bracket.Cancel();
             }
             FSelection->Delete();
@@ -171,7 +176,8 @@ void TMemoComponent::KeyDown(uint16_t key, TShiftState shift) {
             MouseMoved(FHost->KeyState(), mouse.X, mouse.Y);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -192,8 +198,12 @@ void TMemoComponent::ReadOnlyKey(uint16_t key, TShiftState modifiers) {
     const bool ctrl = modifiers.Contains(TShiftFlag::ssCtrl);
     const auto vertical = TScrollBarKind::Vertical, horizontal = TScrollBarKind::Horizontal;
     switch (key) {
-    case VK_PRIOR: Scroll(vertical, TScrollCode::scPageUp, 0); break;
-    case VK_NEXT: Scroll(vertical, TScrollCode::scPageDown, 0); break;
+    case VK_PRIOR:
+        Scroll(vertical, TScrollCode::scPageUp, 0);
+        break;
+    case VK_NEXT:
+        Scroll(vertical, TScrollCode::scPageDown, 0);
+        break;
     case VK_END:
         Scroll(ctrl ? vertical : horizontal, TScrollCode::scBottom, 0);
         break;
@@ -201,15 +211,24 @@ void TMemoComponent::ReadOnlyKey(uint16_t key, TShiftState modifiers) {
         if (ctrl) Scroll(vertical, TScrollCode::scTop, 0);
         Scroll(horizontal, TScrollCode::scTop, 0);
         break;
-    case VK_LEFT: Scroll(horizontal, TScrollCode::scLineUp, 0); break;
-    case VK_RIGHT: Scroll(horizontal, TScrollCode::scLineDown, 0); break;
-    case VK_UP: Scroll(vertical, TScrollCode::scLineUp, 0); break;
-    case VK_DOWN: Scroll(vertical, TScrollCode::scLineDown, 0); break;
+    case VK_LEFT:
+        Scroll(horizontal, TScrollCode::scLineUp, 0);
+        break;
+    case VK_RIGHT:
+        Scroll(horizontal, TScrollCode::scLineDown, 0);
+        break;
+    case VK_UP:
+        Scroll(vertical, TScrollCode::scLineUp, 0);
+        break;
+    case VK_DOWN:
+        Scroll(vertical, TScrollCode::scLineDown, 0);
+        break;
     case VK_INSERT:
     case 'C':
         if (modifiers == TShiftState{TShiftFlag::ssCtrl}) CopyToClipboard();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -257,17 +276,28 @@ void TMemoComponent::MoveByKey(uint16_t key, TShiftState modifiers) {
     case VK_RIGHT:
         place = ctrl ? WordRight(caret) : (IsBreak(CharAt(caret)) ? caret + 2 : caret + 1);
         break;
-    case VK_UP: targetRow = row - 1; break;
-    case VK_DOWN: targetRow = row + 1; break;
-    case VK_PRIOR: targetRow = row - (FVisibleRows - 1); break;
-    case VK_NEXT: targetRow = row + (FVisibleRows - 1); break;
-    case VK_HOME: place = ctrl ? 1 : RowColToCharPos({row, 1}); break;
+    case VK_UP:
+        targetRow = row - 1;
+        break;
+    case VK_DOWN:
+        targetRow = row + 1;
+        break;
+    case VK_PRIOR:
+        targetRow = row - (FVisibleRows - 1);
+        break;
+    case VK_NEXT:
+        targetRow = row + (FVisibleRows - 1);
+        break;
+    case VK_HOME:
+        place = ctrl ? 1 : RowColToCharPos({row, 1});
+        break;
     case VK_END: {
         const int32_t target = ctrl ? LineCount() : row;
         place = RowColToCharPos({target, LineLength(target) + 1});
         break;
     }
-    default: return;
+    default:
+        return;
     }
     if (vertical) {
         // Past the first row the caret goes to the start, past the last to the end.
@@ -417,7 +447,8 @@ void TMemoComponent::MouseUp(platform::TMouseButton button, TShiftState shift, i
         FDragPending = false;
         FSelection->MoveCaret(PositionAt(x, y));
     }
-    if (button != platform::TMouseButton::mbMiddle && (FMouseSelecting || FDragging) && !FInDblClick) {
+    if (button != platform::TMouseButton::mbMiddle && (FMouseSelecting || FDragging) &&
+        !FInDblClick) {
         if (FDragging) {
             RefreshDragMark(shift.Contains(TShiftFlag::ssCtrl));
             if (FAllowUndo && FDragTarget &&
@@ -450,9 +481,11 @@ void TMemoComponent::DblClick() {
     if (OnDblClick) OnDblClick(*this);
     FInDblClick = true;
     int32_t start = FSelection->RStart();
-    while (IsDblClickWordByte(CharAt(start - 1))) --start;
+    while (IsDblClickWordByte(CharAt(start - 1)))
+        --start;
     int32_t end = FSelection->REnd();
-    while (IsDblClickWordByte(CharAt(end + 1))) ++end;
+    while (IsDblClickWordByte(CharAt(end + 1)))
+        ++end;
     FSelection->SetRStart(start);
     FSelection->SetREnd(end);
 }

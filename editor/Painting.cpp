@@ -9,13 +9,16 @@
 
 namespace {
 
-bool IsBreak(char byte) { return byte == '\r' || byte == '\n'; }
+bool IsBreak(char byte) {
+    return byte == '\r' || byte == '\n';
+}
 
 // Where decoding may start for a character that contains or follows offset: a byte below
 // 0x30 is never part of a multibyte character of the code page, so the row's text need be
 // read only from the last such byte (rows of unbroken Chinese go back to the row start).
 size_t DecodeStart(std::string_view row, size_t offset) {
-    while (offset > 0 && static_cast<unsigned char>(row[offset - 1]) >= 0x30) --offset;
+    while (offset > 0 && static_cast<unsigned char>(row[offset - 1]) >= 0x30)
+        --offset;
     return offset;
 }
 
@@ -80,8 +83,10 @@ void TMemoComponent::UpdateBitmap() {
 // The scroll bars ScrollBars asks for, and a sunken edge for a single border.
 void TMemoComponent::ApplyWindowStyle() {
     if (!WindowExists()) return;
-    const bool horizontal = FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth;
-    const bool vertical = FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth;
+    const bool horizontal =
+        FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth;
+    const bool vertical =
+        FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth;
     FHost->SetWindowStyle(horizontal, vertical, FBorderStyle == TBorderStyle::bsSingle);
 }
 
@@ -114,7 +119,8 @@ void TMemoComponent::Paint() {
 }
 
 void TMemoComponent::Resized() {
-    const int oldWidth = FBitmap ? FBitmap->Width() : 0, oldHeight = FBitmap ? FBitmap->Height() : 0;
+    const int oldWidth = FBitmap ? FBitmap->Width() : 0,
+              oldHeight = FBitmap ? FBitmap->Height() : 0;
     UpdateScrollBars();
     // What comes into view in the grown back buffer has never been painted.
     if (FBitmap && (FBitmap->Width() > oldWidth || FBitmap->Height() > oldHeight))
@@ -167,8 +173,8 @@ void TMemoComponent::PaintRange(TCustomRange& range) {
         const int32_t top = FVisibleRange->TopRow(), left = FVisibleRange->LeftCol();
         const int32_t firstRow = std::max(start.Row, top);
         int32_t lastRow = end.Row + (range.REnd() >= FTextLength ? 1 : 0);
-        lastRow = std::min(lastRow, top + FVisibleRows + 1 +
-                                        (FVisibleRange->REnd() >= FTextLength ? 1 : 0));
+        lastRow = std::min(lastRow,
+                           top + FVisibleRows + 1 + (FVisibleRange->REnd() >= FTextLength ? 1 : 0));
         TMCRange piece(this);
         for (int32_t row = firstRow; row <= lastRow; ++row) {
             const int y = (row - top) * FLineHeight + FTopMargin;
@@ -191,8 +197,9 @@ void TMemoComponent::PaintRange(TCustomRange& range) {
             }
             if (row >= LineCount() || beyond) {
                 if (FSelection->RStart() >= FTextLength) HideTextCaret();
-                FillClient(*canvas, {FLeftMargin, (LineCount() - top + 1) * FLineHeight + FTopMargin,
-                                     width, height});
+                FillClient(*canvas,
+                           {FLeftMargin, (LineCount() - top + 1) * FLineHeight + FTopMargin, width,
+                            height});
             }
         }
     }
@@ -245,10 +252,10 @@ void TMemoComponent::PaintRowText(TCustomRange& range, int x, int y, int firstTa
         }
         rect.Right = IsBreak(last) ? width : rect.Left + static_cast<int>(text.size()) * FCharWidth;
         const int textX = rect.Left;
-        const int textY =
-            font.Style.Contains(TFontStyle::fsItalic) && font.Name.find("Courier") != std::string::npos
-                ? y - 1
-                : y;
+        const int textY = font.Style.Contains(TFontStyle::fsItalic) &&
+                                  font.Name.find("Courier") != std::string::npos
+                              ? y - 1
+                              : y;
         rect.Left = std::max(rect.Left, FLeftMargin);
         if (rect.Left < rect.Right) {
             const size_t offset = static_cast<size_t>(std::max(formatted->RStart() - rowStart, 0));
@@ -301,7 +308,8 @@ void TMemoComponent::VisibleRangeChanged(const platform::TRect& lastRect) {
     const platform::TRect now = FVisibleRange->CurrentRect();
     if (now == lastRect) return;
     HideTextCaret();
-    if (now.Left == lastRect.Left && now.Top < lastRect.Bottom - 1 && lastRect.Top < now.Bottom - 1) {
+    if (now.Left == lastRect.Left && now.Top < lastRect.Bottom - 1 &&
+        lastRect.Top < now.Bottom - 1) {
         // The rows overlap: move the pixels and paint only the band that came free.
         const int rows = lastRect.Top - now.Top;
         const int width = FHost->ClientWidth(), height = FHost->ClientHeight();
@@ -337,7 +345,8 @@ void TMemoComponent::VisibleRangeChanged(const platform::TRect& lastRect) {
     ShowTextCaret();
 }
 
-void TMemoComponent::Scroll(platform::TScrollBarKind bar, platform::TScrollCode code, int position) {
+void TMemoComponent::Scroll(platform::TScrollBarKind bar, platform::TScrollCode code,
+                            int position) {
     if (!WindowExists()) return;
     using platform::TScrollCode;
     const bool vertical = bar == platform::TScrollBarKind::Vertical;
@@ -347,15 +356,30 @@ void TMemoComponent::Scroll(platform::TScrollBarKind bar, platform::TScrollCode 
     const int last = vertical ? LineCount() - FVisibleRows + 1 : FMaxLineWidth - FVisibleCols + 1;
     int next = current;
     switch (code) {
-    case TScrollCode::scLineUp: next = current - 1; break;
-    case TScrollCode::scLineDown: next = current + 1; break;
-    case TScrollCode::scPageUp: next = current - page; break;
-    case TScrollCode::scPageDown: next = current + page; break;
+    case TScrollCode::scLineUp:
+        next = current - 1;
+        break;
+    case TScrollCode::scLineDown:
+        next = current + 1;
+        break;
+    case TScrollCode::scPageUp:
+        next = current - page;
+        break;
+    case TScrollCode::scPageDown:
+        next = current + page;
+        break;
     case TScrollCode::scPosition:
-    case TScrollCode::scTrack: next = position; break;
-    case TScrollCode::scTop: next = 1; break;
-    case TScrollCode::scBottom: next = last; break;
-    default: break;
+    case TScrollCode::scTrack:
+        next = position;
+        break;
+    case TScrollCode::scTop:
+        next = 1;
+        break;
+    case TScrollCode::scBottom:
+        next = last;
+        break;
+    default:
+        break;
     }
     next = std::max(std::min(next, last), 1);
     if (next == current) return; // the guard cancels the bracket
@@ -369,7 +393,9 @@ void TMemoComponent::Scroll(platform::TScrollBarKind bar, platform::TScrollCode 
 }
 
 bool TMemoComponent::MouseWheel(int delta, platform::TShiftState) {
-    const auto step = delta < 0 ? platform::TScrollCode::scLineDown : platform::TScrollCode::scLineUp;
-    for (int i = 0; i < 3; ++i) Scroll(platform::TScrollBarKind::Vertical, step, 0);
+    const auto step =
+        delta < 0 ? platform::TScrollCode::scLineDown : platform::TScrollCode::scLineUp;
+    for (int i = 0; i < 3; ++i)
+        Scroll(platform::TScrollBarKind::Vertical, step, 0);
     return true;
 }

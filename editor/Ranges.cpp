@@ -306,6 +306,11 @@ int32_t TSelectionRange::ColumnForRow(int32_t row) {
     return std::min(found.Col, FMemo->LineLength(row) + 1);
 }
 
+void TSelectionRange::SetText(std::string_view text) {
+    if (FMemo && FMemo->MouseSelecting()) FMemo->MouseUp(platform::TMouseButton::mbLeft, {}, 0, 0);
+    TMCRange::SetText(text);
+}
+
 void TSelectionRange::AssignTo(TPersistent& dest) const {
     auto* selection = dynamic_cast<TSelectionRange*>(&dest);
     if (!selection) {

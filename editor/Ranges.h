@@ -208,6 +208,8 @@ public:
     int32_t ColumnForRow(int32_t row);
     // Forgets the state taken at the bracket's start, so closing it repaints no difference.
     void DiscardSnapshot() { FSnapshot.reset(); }
+    // Ends a mouse selection in progress first, as releasing the button would.
+    void SetText(std::string_view text) override;
 
 protected:
     void AssignTo(TPersistent& dest) const override;

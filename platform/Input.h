@@ -14,7 +14,8 @@ class TShiftState {
 public:
     constexpr TShiftState() = default;
     constexpr TShiftState(std::initializer_list<TShiftFlag> flags) {
-        for (TShiftFlag flag : flags) FBits |= Bit(flag);
+        for (TShiftFlag flag : flags)
+            FBits |= Bit(flag);
     }
     constexpr bool Contains(TShiftFlag flag) const { return (FBits & Bit(flag)) != 0; }
     constexpr bool Empty() const { return FBits == 0; }
@@ -28,8 +29,8 @@ public:
     }
     // Only Shift, Alt and Ctrl: what the key tables mean by "modifiers".
     constexpr TShiftState Modifiers() const {
-        return FromBits(FBits & (Bit(TShiftFlag::ssShift) | Bit(TShiftFlag::ssAlt) |
-                                 Bit(TShiftFlag::ssCtrl)));
+        return FromBits(
+            FBits & (Bit(TShiftFlag::ssShift) | Bit(TShiftFlag::ssAlt) | Bit(TShiftFlag::ssCtrl)));
     }
     constexpr bool operator==(const TShiftState&) const = default;
 

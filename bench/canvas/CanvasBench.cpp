@@ -31,7 +31,8 @@ std::vector<std::string> MakeRows() {
     std::vector<std::string> rows;
     for (int row = 0; row < kRows + 1; ++row) {
         std::string text;
-        while (text.size() < kColumns) text += pattern + std::to_string(row) + ' ';
+        while (text.size() < kColumns)
+            text += pattern + std::to_string(row) + ' ';
         rows.push_back(text.substr(row % 7, kColumns));
     }
     return rows;
@@ -65,14 +66,16 @@ void PaintRow(Canvas& canvas, const std::string& row, int y, int cellWidth, int 
         size_t start = kCuts[piece], end = kCuts[piece + 1];
         int left = static_cast<int>(start) * cellWidth;
         int right = piece + 2 == std::size(kCuts) ? clientWidth : static_cast<int>(end) * cellWidth;
-        canvas.TextRect({left, y, right, y + lineHeight}, left, y,
-                        TTextPiece(all.substr(0, start), all.substr(start, end - start), all.substr(end)));
+        canvas.TextRect(
+            {left, y, right, y + lineHeight}, left, y,
+            TTextPiece(all.substr(0, start), all.substr(start, end - start), all.substr(end)));
     }
 }
 
 struct TView {
-    TView() : Rows(MakeRows()), Bitmap(1, 1, QPalette()), Window(1, 1, QImage::Format_RGB32),
-              WindowCanvas(&Window, QPalette()) {
+    TView()
+        : Rows(MakeRows()), Bitmap(1, 1, QPalette()), Window(1, 1, QImage::Format_RGB32),
+          WindowCanvas(&Window, QPalette()) {
         QtCanvas& canvas = Bitmap.Painter();
         canvas.SetFont(TFontData());
         CellWidth = canvas.CellWidth();
@@ -138,13 +141,17 @@ struct TEditorView {
         Memo.SetBitmapped(bitmapped);
         Memo.WindowCreated();
         std::string text;
-        for (const std::string& row : MakeRows()) text += row + "\r\n";
-        for (int copy = 0; copy < 4; ++copy) text += text;
+        for (const std::string& row : MakeRows())
+            text += row + "\r\n";
+        for (int copy = 0; copy < 4; ++copy)
+            text += text;
         Memo.SetText(text);
         Host.setAttribute(Qt::WA_DontShowOnScreen);
         Host.show();
-        Host.resize(kColumns * Memo.CharWidth() + Memo.LeftMargin() + 40, kRows * Memo.LineHeight() + 40);
-        Host.resize(Host.width() + (kColumns * Memo.CharWidth() + Memo.LeftMargin() - Host.ClientWidth()),
+        Host.resize(kColumns * Memo.CharWidth() + Memo.LeftMargin() + 40,
+                    kRows * Memo.LineHeight() + 40);
+        Host.resize(Host.width() +
+                        (kColumns * Memo.CharWidth() + Memo.LeftMargin() - Host.ClientWidth()),
                     Host.height() + (kRows * Memo.LineHeight() - Host.ClientHeight()));
         QApplication::processEvents();
         Memo.Selection().SetRStart(40);
@@ -156,7 +163,8 @@ struct TEditorView {
 
 void BM_EditorFullView(benchmark::State& state) {
     TEditorView view(state.range(0) != 0);
-    for (auto _ : state) view.Memo.VisibleRange().Paint();
+    for (auto _ : state)
+        view.Memo.VisibleRange().Paint();
     state.counters["rows"] = view.Memo.VisibleRows();
     state.counters["cols"] = view.Memo.VisibleCols();
 }

@@ -36,7 +36,9 @@ HeadlessHost::HeadlessHost(int width, int height, TCanvasMetrics metrics)
 
 HeadlessHost::~HeadlessHost() = default;
 
-void HeadlessHost::Invalidate() { InvalidateRect({0, 0, ClientWidth(), ClientHeight()}); }
+void HeadlessHost::Invalidate() {
+    InvalidateRect({0, 0, ClientWidth(), ClientHeight()});
+}
 
 void HeadlessHost::InvalidateRect(const TRect& rect) {
     ++FInvalidateCount;
@@ -83,9 +85,13 @@ void HeadlessHost::ShowCaret() {
     if (FCaretCreated) FCaretVisible = true;
 }
 
-void HeadlessHost::HideCaret() { FCaretVisible = false; }
+void HeadlessHost::HideCaret() {
+    FCaretVisible = false;
+}
 
-void HeadlessHost::SetCaretPosition(int x, int y) { FCaretPosition = {x, y}; }
+void HeadlessHost::SetCaretPosition(int x, int y) {
+    FCaretPosition = {x, y};
+}
 
 std::unique_ptr<Bitmap> HeadlessHost::CreateBitmap(int width, int height) {
     return std::make_unique<TrackedBitmap>(*this, width, height);

@@ -9,7 +9,9 @@
 
 namespace platform::headless {
 
-bool IsEmptyRect(const TRect& rect) { return rect.Right <= rect.Left || rect.Bottom <= rect.Top; }
+bool IsEmptyRect(const TRect& rect) {
+    return rect.Right <= rect.Left || rect.Bottom <= rect.Top;
+}
 
 TRect IntersectRect(const TRect& a, const TRect& b) {
     TRect result{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
@@ -30,10 +32,14 @@ std::string RectText(const TRect& rect) {
 
 const char* KindName(TCanvasOpKind kind) {
     switch (kind) {
-    case TCanvasOpKind::Fill: return "fill";
-    case TCanvasOpKind::Text: return "text";
-    case TCanvasOpKind::Copy: return "copy";
-    case TCanvasOpKind::Scroll: return "scroll";
+    case TCanvasOpKind::Fill:
+        return "fill";
+    case TCanvasOpKind::Text:
+        return "text";
+    case TCanvasOpKind::Copy:
+        return "copy";
+    case TCanvasOpKind::Scroll:
+        return "scroll";
     }
     return "?";
 }
@@ -66,7 +72,8 @@ void RecordingCanvas::Resize(int width, int height) {
     height = std::max(height, 0);
     std::vector<TPixel> pixels(static_cast<size_t>(width) * height, TPixel{clWindow, 0, 0, {}});
     for (int y = 0; y < std::min(height, FHeight); ++y)
-        std::copy_n(FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FWidth, std::min(width, FWidth),
+        std::copy_n(FPixels.begin() + static_cast<std::ptrdiff_t>(y) * FWidth,
+                    std::min(width, FWidth),
                     pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
     FPixels = std::move(pixels);
     FWidth = width;
@@ -94,7 +101,8 @@ void RecordingCanvas::FillRect(const TRect& rect) {
     FOps.push_back(std::move(op));
     TRect area = ClipToPicture(rect);
     for (int y = area.Top; y < area.Bottom; ++y)
-        for (int x = area.Left; x < area.Right; ++x) At(x, y) = TPixel{FBrush, 0, 0, {}};
+        for (int x = area.Left; x < area.Right; ++x)
+            At(x, y) = TPixel{FBrush, 0, 0, {}};
 }
 
 void RecordingCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece) {
@@ -124,8 +132,10 @@ void RecordingCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece
             byte = piece.Before[piece.Before.size() - static_cast<size_t>(-cell)];
         else if (cell >= textSize && cell - textSize < afterSize)
             byte = piece.After[cell - textSize];
-        TPixel pixel{FBrush, byte != 0 ? FFont.Color : 0, byte, byte != 0 ? FFont.Style : TFontStyles{}};
-        for (int py = area.Top; py < area.Bottom; ++py) At(px, py) = pixel;
+        TPixel pixel{FBrush, byte != 0 ? FFont.Color : 0, byte,
+                     byte != 0 ? FFont.Style : TFontStyles{}};
+        for (int py = area.Top; py < area.Bottom; ++py)
+            At(px, py) = pixel;
     }
 }
 
@@ -133,7 +143,9 @@ int RecordingCanvas::TextWidth(std::string_view text) {
     return static_cast<int>(text.size()) * CellWidth(FFont);
 }
 
-int RecordingCanvas::TextHeight(std::string_view) { return Metrics.LineHeight; }
+int RecordingCanvas::TextHeight(std::string_view) {
+    return Metrics.LineHeight;
+}
 
 void RecordingCanvas::CopyRect(const TRect& dest, Canvas& source, const TRect& sourceRect) {
     TCanvasOp op;
@@ -149,8 +161,8 @@ void RecordingCanvas::CopyRect(const TRect& dest, Canvas& source, const TRect& s
     int width = std::min(dest.Right - dest.Left, sourceRect.Right - sourceRect.Left);
     int height = std::min(dest.Bottom - dest.Top, sourceRect.Bottom - sourceRect.Top);
     if (width <= 0 || height <= 0) return;
-    std::vector<TPixel> block = from->Pixels({sourceRect.Left, sourceRect.Top,
-                                              sourceRect.Left + width, sourceRect.Top + height});
+    std::vector<TPixel> block = from->Pixels(
+        {sourceRect.Left, sourceRect.Top, sourceRect.Left + width, sourceRect.Top + height});
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             int tx = dest.Left + x, ty = dest.Top + y;
@@ -161,11 +173,16 @@ void RecordingCanvas::CopyRect(const TRect& dest, Canvas& source, const TRect& s
 
 TColor RecordingCanvas::ResolveColor(TColor color) const {
     switch (color) {
-    case clWindow: return clWhite;
-    case clWindowText: return clBlack;
-    case clHighlight: return 0x00D77800;
-    case clHighlightText: return clWhite;
-    default: return IsSystemColor(color) ? clBlack : color;
+    case clWindow:
+        return clWhite;
+    case clWindowText:
+        return clBlack;
+    case clHighlight:
+        return 0x00D77800;
+    case clHighlightText:
+        return clWhite;
+    default:
+        return IsSystemColor(color) ? clBlack : color;
     }
 }
 
@@ -208,17 +225,23 @@ std::string RecordingCanvas::Dump() const {
         result += ' ';
         result += RectText(op.Rect);
         switch (op.Kind) {
-        case TCanvasOpKind::Fill: result += Format(" brush=%08X", op.Brush); break;
+        case TCanvasOpKind::Fill:
+            result += Format(" brush=%08X", op.Brush);
+            break;
         case TCanvasOpKind::Text:
-            result += Format(" at=(%d,%d) brush=%08X color=%08X style=%s%s \"", op.X, op.Y,
-                             op.Brush, op.Font.Color,
-                             op.Font.Style.Contains(TFontStyle::fsBold) ? "B" : "",
-                             op.Font.Style.Contains(TFontStyle::fsItalic) ? "I" : "");
+            result +=
+                Format(" at=(%d,%d) brush=%08X color=%08X style=%s%s \"", op.X, op.Y, op.Brush,
+                       op.Font.Color, op.Font.Style.Contains(TFontStyle::fsBold) ? "B" : "",
+                       op.Font.Style.Contains(TFontStyle::fsItalic) ? "I" : "");
             result += op.Text;
             result += '"';
             break;
-        case TCanvasOpKind::Copy: result += " from " + RectText(op.SourceRect); break;
-        case TCanvasOpKind::Scroll: result += Format(" dy=%d", op.Y); break;
+        case TCanvasOpKind::Copy:
+            result += " from " + RectText(op.SourceRect);
+            break;
+        case TCanvasOpKind::Scroll:
+            result += Format(" dy=%d", op.Y);
+            break;
         }
         result += '\n';
     }
@@ -242,7 +265,8 @@ std::string RecordingCanvas::TextAt(int x, int y, int count) const {
 std::vector<TPixel> RecordingCanvas::Pixels(const TRect& rect) const {
     std::vector<TPixel> result;
     for (int y = rect.Top; y < rect.Bottom; ++y)
-        for (int x = rect.Left; x < rect.Right; ++x) result.push_back(PixelAt(x, y));
+        for (int x = rect.Left; x < rect.Right; ++x)
+            result.push_back(PixelAt(x, y));
     return result;
 }
 

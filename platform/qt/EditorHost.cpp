@@ -28,18 +28,28 @@ QRect ToQRect(const TRect& rect) {
 
 Qt::CursorShape ShapeFor(TCursor cursor) {
     switch (cursor) {
-    case TCursor::crIBeam: return Qt::IBeamCursor;
-    case TCursor::crDrag: return Qt::DragMoveCursor;
-    default: return Qt::ArrowCursor;
+    case TCursor::crIBeam:
+        return Qt::IBeamCursor;
+    case TCursor::crDrag:
+        return Qt::DragMoveCursor;
+    default:
+        return Qt::ArrowCursor;
     }
 }
 
 bool ButtonFor(Qt::MouseButton qtButton, TMouseButton& button) {
     switch (qtButton) {
-    case Qt::LeftButton: button = TMouseButton::mbLeft; return true;
-    case Qt::RightButton: button = TMouseButton::mbRight; return true;
-    case Qt::MiddleButton: button = TMouseButton::mbMiddle; return true;
-    default: return false;
+    case Qt::LeftButton:
+        button = TMouseButton::mbLeft;
+        return true;
+    case Qt::RightButton:
+        button = TMouseButton::mbRight;
+        return true;
+    case Qt::MiddleButton:
+        button = TMouseButton::mbMiddle;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -64,7 +74,8 @@ EditorHost::EditorHost(QWidget* parent)
         connect(scrollBar, &QAbstractSlider::actionTriggered, this,
                 [this, bar](int action) { ScrollAction(bar, action); });
         connect(scrollBar, &QAbstractSlider::sliderReleased, this, [this, bar] {
-            if (FEvents) FEvents->Scroll(bar, TScrollCode::scPosition, BarOf(bar)->sliderPosition());
+            if (FEvents)
+                FEvents->Scroll(bar, TScrollCode::scPosition, BarOf(bar)->sliderPosition());
         });
         ApplyScrollInfo(bar);
     }
@@ -75,10 +86,16 @@ EditorHost::~EditorHost() {
     FWindowCanvas.Flush();
 }
 
-int EditorHost::ClientWidth() const { return viewport()->width(); }
-int EditorHost::ClientHeight() const { return viewport()->height(); }
+int EditorHost::ClientWidth() const {
+    return viewport()->width();
+}
+int EditorHost::ClientHeight() const {
+    return viewport()->height();
+}
 
-QColor EditorHost::Background() const { return palette().color(QPalette::Base); }
+QColor EditorHost::Background() const {
+    return palette().color(QPalette::Base);
+}
 
 void EditorHost::Invalidate() {
     FPaintPending = true;
@@ -139,7 +156,8 @@ void EditorHost::ApplyScrollInfo(TScrollBarKind bar) {
     FApplyingScroll = false;
 }
 
-void EditorHost::SetScrollRange(TScrollBarKind bar, int minimum, int maximum, int page, int position) {
+void EditorHost::SetScrollRange(TScrollBarKind bar, int minimum, int maximum, int page,
+                                int position) {
     TScrollInfo& info = bar == TScrollBarKind::Vertical ? FVertical : FHorizontal;
     info = {minimum, maximum, page, 0};
     info.Position = info.Clamp(position);
@@ -162,14 +180,29 @@ void EditorHost::ScrollAction(TScrollBarKind bar, int action) {
     const int thumb = scrollBar->sliderPosition();
     TScrollCode code;
     switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: code = TScrollCode::scLineDown; break;
-    case QAbstractSlider::SliderSingleStepSub: code = TScrollCode::scLineUp; break;
-    case QAbstractSlider::SliderPageStepAdd: code = TScrollCode::scPageDown; break;
-    case QAbstractSlider::SliderPageStepSub: code = TScrollCode::scPageUp; break;
-    case QAbstractSlider::SliderToMinimum: code = TScrollCode::scTop; break;
-    case QAbstractSlider::SliderToMaximum: code = TScrollCode::scBottom; break;
-    case QAbstractSlider::SliderMove: code = TScrollCode::scTrack; break;
-    default: return;
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = TScrollCode::scLineDown;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        code = TScrollCode::scLineUp;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = TScrollCode::scPageDown;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = TScrollCode::scPageUp;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = TScrollCode::scTop;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = TScrollCode::scBottom;
+        break;
+    case QAbstractSlider::SliderMove:
+        code = TScrollCode::scTrack;
+        break;
+    default:
+        return;
     }
     scrollBar->setSliderPosition(Info(bar).Position);
     if (FEvents) FEvents->Scroll(bar, code, thumb);
@@ -190,7 +223,9 @@ QRect EditorHost::CaretRect() const {
     return QRect(FCaretPosition, QSize(FCaretWidth, FCaretHeight));
 }
 
-void EditorHost::UpdateCaret() { MarkDirty(CaretRect()); }
+void EditorHost::UpdateCaret() {
+    MarkDirty(CaretRect());
+}
 
 void EditorHost::RestartBlink() {
     FCaretPhase = true;
@@ -293,7 +328,8 @@ TPoint EditorHost::MousePosition() const {
 }
 
 TShiftState EditorHost::KeyState() const {
-    return ShiftStateFor(QGuiApplication::queryKeyboardModifiers(), QGuiApplication::mouseButtons());
+    return ShiftStateFor(QGuiApplication::queryKeyboardModifiers(),
+                         QGuiApplication::mouseButtons());
 }
 
 TShiftState EditorHost::ShiftStateFor(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
@@ -308,32 +344,55 @@ TShiftState EditorHost::ShiftStateFor(Qt::KeyboardModifiers modifiers, Qt::Mouse
 }
 
 uint16_t EditorHost::VirtualKeyFor(int qtKey) {
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return static_cast<uint16_t>('0' + (qtKey - Qt::Key_0));
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return static_cast<uint16_t>('A' + (qtKey - Qt::Key_A));
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return static_cast<uint16_t>(VK_F1 + (qtKey - Qt::Key_F1));
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return static_cast<uint16_t>('0' + (qtKey - Qt::Key_0));
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return static_cast<uint16_t>('A' + (qtKey - Qt::Key_A));
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return static_cast<uint16_t>(VK_F1 + (qtKey - Qt::Key_F1));
     switch (qtKey) {
-    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Backspace:
+        return VK_BACK;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Clear: return VK_CLEAR;
+    case Qt::Key_Backtab:
+        return VK_TAB;
+    case Qt::Key_Clear:
+        return VK_CLEAR;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: return 0;
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Shift:
+        return VK_SHIFT;
+    case Qt::Key_Control:
+        return VK_CONTROL;
+    case Qt::Key_Alt:
+        return VK_MENU;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    default:
+        return 0;
     }
 }
 
@@ -376,9 +435,12 @@ void EditorHost::inputMethodEvent(QInputMethodEvent* event) {
 
 QVariant EditorHost::inputMethodQuery(Qt::InputMethodQuery query) const {
     switch (query) {
-    case Qt::ImEnabled: return true;
-    case Qt::ImCursorRectangle: return CaretRect().translated(viewport()->pos());
-    default: return QAbstractScrollArea::inputMethodQuery(query);
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return CaretRect().translated(viewport()->pos());
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
     }
 }
 
@@ -386,7 +448,8 @@ void EditorHost::mousePressEvent(QMouseEvent* event) {
     TMouseButton button;
     if (!FEvents || !ButtonFor(event->button(), button)) return;
     QPoint point = event->position().toPoint();
-    FEvents->MouseDown(button, ShiftStateFor(event->modifiers(), event->buttons()), point.x(), point.y());
+    FEvents->MouseDown(button, ShiftStateFor(event->modifiers(), event->buttons()), point.x(),
+                       point.y());
 }
 
 void EditorHost::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -394,8 +457,9 @@ void EditorHost::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!FEvents || !ButtonFor(event->button(), button)) return;
     QPoint point = event->position().toPoint();
     if (button == TMouseButton::mbLeft) FEvents->DblClick();
-    FEvents->MouseDown(button, ShiftStateFor(event->modifiers(), event->buttons()).Include(TShiftFlag::ssDouble),
-                       point.x(), point.y());
+    FEvents->MouseDown(
+        button, ShiftStateFor(event->modifiers(), event->buttons()).Include(TShiftFlag::ssDouble),
+        point.x(), point.y());
 }
 
 void EditorHost::mouseMoveEvent(QMouseEvent* event) {
@@ -408,7 +472,8 @@ void EditorHost::mouseReleaseEvent(QMouseEvent* event) {
     TMouseButton button;
     if (!FEvents || !ButtonFor(event->button(), button)) return;
     QPoint point = event->position().toPoint();
-    FEvents->MouseUp(button, ShiftStateFor(event->modifiers(), event->buttons()), point.x(), point.y());
+    FEvents->MouseUp(button, ShiftStateFor(event->modifiers(), event->buttons()), point.x(),
+                     point.y());
 }
 
 void EditorHost::wheelEvent(QWheelEvent* event) {

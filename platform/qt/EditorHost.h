@@ -30,7 +30,8 @@ public:
     int ClientWidth() const override;
     int ClientHeight() const override;
     void Invalidate() override;
-    void SetScrollRange(TScrollBarKind bar, int minimum, int maximum, int page, int position) override;
+    void SetScrollRange(TScrollBarKind bar, int minimum, int maximum, int page,
+                        int position) override;
     void SetScrollPosition(TScrollBarKind bar, int position) override;
     void CreateCaret(int width, int height) override;
     void DestroyCaret() override;

@@ -33,7 +33,8 @@ public:
             return slot;
         }
         uint32_t key = 0;
-        for (char byte : bytes) key = (key << 8) | static_cast<unsigned char>(byte);
+        for (char byte : bytes)
+            key = (key << 8) | static_cast<unsigned char>(byte);
         auto found = FQuad.find(key);
         if (found != FQuad.end()) return found->second;
         return FQuad[key] = Convert(bytes);
@@ -64,11 +65,14 @@ TGlyphTable& Glyphs() {
 }
 
 // Spaces and control codes leave their cells blank; 0 is the replacement mark.
-bool IsVisible(char32_t code) { return code == 0 || (code > 0x20 && code != 0x7F); }
+bool IsVisible(char32_t code) {
+    return code == 0 || (code > 0x20 && code != 0x7F);
+}
 
 // Splits the piece into characters, decoding from the row start so that a character cut
 // by either edge of the piece is found whole.
-void CharactersOf(const TTextPiece& piece, int firstCell, int lastCell, std::vector<TCharCell>& out) {
+void CharactersOf(const TTextPiece& piece, int firstCell, int lastCell,
+                  std::vector<TCharCell>& out) {
     std::string_view before = piece.Before;
     size_t scan = 0;
     while (scan + 4 <= before.size()) {
@@ -96,7 +100,8 @@ void CharactersOf(const TTextPiece& piece, int firstCell, int lastCell, std::vec
                 out.push_back({cell, 1, 0});
             else
                 out.push_back({cell, length == 1 ? 1 : 2,
-                               Glyphs().Decode(all.substr(static_cast<size_t>(pos), static_cast<size_t>(length)))});
+                               Glyphs().Decode(all.substr(static_cast<size_t>(pos),
+                                                          static_cast<size_t>(length)))});
         }
         pos += step;
     }
@@ -125,7 +130,9 @@ size_t QtCanvas::TCellKeyHash::operator()(const TCellKey& key) const {
 
 QtCanvas::QtCanvas(QImage* image, const QPalette& palette) : FImage(image), FPalette(palette) {}
 
-QtCanvas::~QtCanvas() { Flush(); }
+QtCanvas::~QtCanvas() {
+    Flush();
+}
 
 void QtCanvas::SetImage(QImage* image) {
     Flush();
@@ -182,8 +189,12 @@ QtCanvas::TFace& QtCanvas::Face() {
     return *FFace;
 }
 
-int QtCanvas::CellWidth() { return Face().CellWidth; }
-int QtCanvas::Ascent() { return Face().Ascent; }
+int QtCanvas::CellWidth() {
+    return Face().CellWidth;
+}
+int QtCanvas::Ascent() {
+    return Face().Ascent;
+}
 
 void QtCanvas::FillRect(const TRect& rect) {
     QRect area = Clip(rect);
@@ -206,7 +217,8 @@ void QtCanvas::DrawCharacters(QPainter& painter, TFace& face, const std::vector<
         else
             text.append(QChar(ch.Code >= 0x20 && ch.Code != 0x7F ? char16_t(ch.Code) : u' '));
     }
-    QList<quint32> indexes = face.Raw.isValid() ? face.Raw.glyphIndexesForString(text) : QList<quint32>();
+    QList<quint32> indexes =
+        face.Raw.isValid() ? face.Raw.glyphIndexesForString(text) : QList<quint32>();
 
     QList<quint32> runGlyphs;
     QList<QPointF> runPositions;
@@ -224,7 +236,8 @@ void QtCanvas::DrawCharacters(QPainter& painter, TFace& face, const std::vector<
             painter.drawRect(left + 1, top, std::max(cell - 3, 1), std::max(baseline - top - 1, 1));
             continue;
         }
-        quint32 glyph = i < static_cast<size_t>(indexes.size()) ? indexes[static_cast<qsizetype>(i)] : 0;
+        quint32 glyph =
+            i < static_cast<size_t>(indexes.size()) ? indexes[static_cast<qsizetype>(i)] : 0;
         if (glyph == 0) {
             fallback.push_back(&ch);
             continue;
@@ -260,7 +273,8 @@ void QtCanvas::DrawCharacters(QPainter& painter, TFace& face, const std::vector<
 }
 
 // The picture of one character on its background, as wide as its cells and one row high.
-const QtCanvas::TCellImage& QtCanvas::CellImage(TFace& face, const TCharCell& ch, QRgb fore, QRgb back) {
+const QtCanvas::TCellImage& QtCanvas::CellImage(TFace& face, const TCharCell& ch, QRgb fore,
+                                                QRgb back) {
     TCellKey key{&face, fore, back, ch.Code};
     auto found = FCells.find(key);
     if (found != FCells.end()) return found->second;
@@ -280,7 +294,8 @@ const QtCanvas::TCellImage& QtCanvas::CellImage(TFace& face, const TCharCell& ch
     image.Height = picture.height();
     image.Pixels.resize(static_cast<size_t>(image.Width) * image.Height);
     for (int row = 0; row < image.Height; ++row)
-        std::memcpy(&image.Pixels[static_cast<size_t>(row) * image.Width], picture.constScanLine(row),
+        std::memcpy(&image.Pixels[static_cast<size_t>(row) * image.Width],
+                    picture.constScanLine(row),
                     static_cast<size_t>(image.Width) * sizeof(uint32_t));
     return image;
 }
@@ -321,8 +336,10 @@ void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece
             if (fromX >= toX) continue;
             const size_t bytes = static_cast<size_t>(toX - fromX) * sizeof(uint32_t);
             for (int row = fromY; row < toY; ++row)
-                std::memcpy(bits + row * stride + static_cast<qsizetype>(fromX) * 4,
-                            &image.Pixels[static_cast<size_t>(row - y) * image.Width + (fromX - left)], bytes);
+                std::memcpy(
+                    bits + row * stride + static_cast<qsizetype>(fromX) * 4,
+                    &image.Pixels[static_cast<size_t>(row - y) * image.Width + (fromX - left)],
+                    bytes);
         }
     } else if (!chars.empty()) {
         painter.save();
@@ -331,15 +348,18 @@ void QtCanvas::TextRect(const TRect& rect, int x, int y, const TTextPiece& piece
         painter.restore();
     }
 
-    if (FFont.Style.Contains(TFontStyle::fsUnderline) || FFont.Style.Contains(TFontStyle::fsStrikeOut)) {
+    if (FFont.Style.Contains(TFontStyle::fsUnderline) ||
+        FFont.Style.Contains(TFontStyle::fsStrikeOut)) {
         const int baseline = y + face.Ascent;
         int from = std::max(x, area.left());
         int to = std::min(x + static_cast<int>(piece.Text.size()) * cell, area.right() + 1);
         QRect line(from, 0, to - from, face.LineWidth);
         if (FFont.Style.Contains(TFontStyle::fsUnderline))
-            painter.fillRect(line.translated(0, baseline + face.UnderlinePos).intersected(area), color);
+            painter.fillRect(line.translated(0, baseline + face.UnderlinePos).intersected(area),
+                             color);
         if (FFont.Style.Contains(TFontStyle::fsStrikeOut))
-            painter.fillRect(line.translated(0, baseline - face.StrikeOutPos).intersected(area), color);
+            painter.fillRect(line.translated(0, baseline - face.StrikeOutPos).intersected(area),
+                             color);
     }
 }
 
@@ -348,7 +368,9 @@ int QtCanvas::TextWidth(std::string_view text) {
     return QFontMetrics(Face().Font).horizontalAdvance(decoded);
 }
 
-int QtCanvas::TextHeight(std::string_view) { return Face().Height; }
+int QtCanvas::TextHeight(std::string_view) {
+    return Face().Height;
+}
 
 void QtCanvas::CopyRect(const TRect& dest, Canvas& source, const TRect& sourceRect) {
     auto* from = dynamic_cast<QtCanvas*>(&source);
@@ -378,10 +400,13 @@ void QtCanvas::CopyRect(const TRect& dest, Canvas& source, const TRect& sourceRe
     Damage(QRect(dest.Left, dest.Top, width, height).intersected(FImage->rect()));
 }
 
-TColor QtCanvas::ResolveColor(TColor color) const { return ColorFromQt(QtColorFor(color, FPalette)); }
+TColor QtCanvas::ResolveColor(TColor color) const {
+    return ColorFromQt(QtColorFor(color, FPalette));
+}
 
 QtBitmap::QtBitmap(int width, int height, const QPalette& palette)
-    : FImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32), FCanvas(&FImage, palette) {
+    : FImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32),
+      FCanvas(&FImage, palette) {
     FImage.fill(palette.color(QPalette::Base));
 }
 
@@ -402,7 +427,8 @@ QRect ScrollImage(QImage& image, const QRect& rect, int dy) {
     const qsizetype stride = image.bytesPerLine();
     if (dy > 0) {
         for (int row = area.bottom(); row >= area.top() + dy; --row)
-            std::memmove(bits + row * stride + offset, bits + (row - dy) * stride + offset, rowBytes);
+            std::memmove(bits + row * stride + offset, bits + (row - dy) * stride + offset,
+                         rowBytes);
         return QRect(area.left(), area.top(), area.width(), dy);
     }
     for (int row = area.top(); row <= area.bottom() + dy; ++row)
@@ -412,15 +438,20 @@ QRect ScrollImage(QImage& image, const QRect& rect, int dy) {
 
 void BlitImage(QImage& target, QPoint destination, const QImage& source, const QRect& sourceRect) {
     QRect from = sourceRect.intersected(source.rect());
-    QRect to = QRect(destination + (from.topLeft() - sourceRect.topLeft()), from.size()).intersected(target.rect());
-    from = QRect(from.topLeft() + (to.topLeft() - (destination + (from.topLeft() - sourceRect.topLeft()))), to.size());
+    QRect to = QRect(destination + (from.topLeft() - sourceRect.topLeft()), from.size())
+                   .intersected(target.rect());
+    from = QRect(from.topLeft() +
+                     (to.topLeft() - (destination + (from.topLeft() - sourceRect.topLeft()))),
+                 to.size());
     if (to.isEmpty()) return;
     if (source.format() == target.format() && source.depth() % 8 == 0) {
         const int bytesPerPixel = source.depth() / 8;
         const size_t rowBytes = static_cast<size_t>(to.width()) * bytesPerPixel;
         for (int row = 0; row < to.height(); ++row)
-            std::memcpy(target.scanLine(to.top() + row) + static_cast<size_t>(to.left()) * bytesPerPixel,
-                        source.constScanLine(from.top() + row) + static_cast<size_t>(from.left()) * bytesPerPixel,
+            std::memcpy(target.scanLine(to.top() + row) +
+                            static_cast<size_t>(to.left()) * bytesPerPixel,
+                        source.constScanLine(from.top() + row) +
+                            static_cast<size_t>(from.left()) * bytesPerPixel,
                         rowBytes);
         return;
     }

@@ -15,7 +15,8 @@ bool QtClipboard::HasText() const {
 
 std::string QtClipboard::GetText() const {
     // The code page holds every character, so nothing is lost; lone surrogates become U+FFFD.
-    return Utf16ToCodePage(QGuiApplication::clipboard()->text().toStdU16String(), TConversion::Lenient);
+    return Utf16ToCodePage(QGuiApplication::clipboard()->text().toStdU16String(),
+                           TConversion::Lenient);
 }
 
 void QtClipboard::SetText(std::string_view text) {

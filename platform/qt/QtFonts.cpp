@@ -7,8 +7,8 @@ namespace platform::qt {
 
 QString FaceFor(const std::string& name) {
     static constexpr std::array<std::string_view, 12> kMapped = {
-        "宋体",        "新宋体",  "SimSun", "NSimSun",  "Courier New", "Courier",
-        "Fixedsys",    "Terminal", "System", "Consolas", "Lucida Console", ""};
+        "宋体",     "新宋体",   "SimSun", "NSimSun",  "Courier New",    "Courier",
+        "Fixedsys", "Terminal", "System", "Consolas", "Lucida Console", ""};
     for (std::string_view mapped : kMapped)
         if (name == mapped) return QString::fromLatin1(kEditorFace);
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
@@ -33,14 +33,22 @@ QFont QtFontFor(const TFontData& font) {
 QColor QtColorFor(TColor color, const QPalette& palette) {
     if (!IsSystemColor(color)) return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
     switch (color & 0xFF) {
-    case 5: return palette.color(QPalette::Base);            // window
-    case 8: return palette.color(QPalette::Text);            // window text
-    case 13: return palette.color(QPalette::Highlight);      // highlight
-    case 14: return palette.color(QPalette::HighlightedText);
-    case 15: return palette.color(QPalette::Button);         // button face
-    case 18: return palette.color(QPalette::ButtonText);
-    case 17: return palette.color(QPalette::Disabled, QPalette::Text); // grey text
-    default: return palette.color(QPalette::WindowText);
+    case 5:
+        return palette.color(QPalette::Base); // window
+    case 8:
+        return palette.color(QPalette::Text); // window text
+    case 13:
+        return palette.color(QPalette::Highlight); // highlight
+    case 14:
+        return palette.color(QPalette::HighlightedText);
+    case 15:
+        return palette.color(QPalette::Button); // button face
+    case 18:
+        return palette.color(QPalette::ButtonText);
+    case 17:
+        return palette.color(QPalette::Disabled, QPalette::Text); // grey text
+    default:
+        return palette.color(QPalette::WindowText);
     }
 }
 

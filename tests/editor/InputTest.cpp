@@ -17,7 +17,8 @@ const TShiftState kCtrl{TShiftFlag::ssCtrl};
 TPoint PointOf(TMemoComponent& memo, int32_t pos) {
     TRowCol rowCol = memo.CharPosToRowCol(pos);
     return {memo.LeftMargin() + (rowCol.Col - memo.VisibleRange().LeftCol()) * memo.CharWidth(),
-            (rowCol.Row - memo.VisibleRange().TopRow()) * memo.LineHeight() + memo.LineHeight() / 2};
+            (rowCol.Row - memo.VisibleRange().TopRow()) * memo.LineHeight() +
+                memo.LineHeight() / 2};
 }
 
 } // namespace
@@ -25,7 +26,8 @@ TPoint PointOf(TMemoComponent& memo, int32_t pos) {
 TEST(Keyboard, TypedBytesEnterOneByOne) {
     TScreenFixture screen;
     TMemoComponent& memo = screen.Memo;
-    for (char byte : std::string("a\xD6\xD0")) memo.KeyPress(byte);
+    for (char byte : std::string("a\xD6\xD0"))
+        memo.KeyPress(byte);
     memo.KeyPress('\r');
     memo.KeyPress('\x08'); // Backspace and other control codes type nothing
     memo.KeyPress('\x1B');
@@ -269,6 +271,23 @@ TEST(Mouse, SelectingFollowsTheMouseAndScrollsOutsideTheView) {
     EXPECT_EQ(memo.Selection().RStart(), 3);
     EXPECT_EQ(memo.Selection().REnd(), memo.RowColToCharPos({8, 1}) - 1);
     EXPECT_TRUE(screen.Host.HasFocus());
+}
+
+TEST(Mouse, TypingWhileSelectingEndsTheMouseSelection) {
+    TScreenFixture screen;
+    TMemoComponent& memo = screen.Memo;
+    memo.SetText("abcdef");
+    TPoint from = PointOf(memo, 2), to = PointOf(memo, 5);
+    memo.MouseDown(TMouseButton::mbLeft, kNone, from.X, from.Y);
+    memo.MouseMove(kNone, to.X, to.Y);
+    memo.KeyPress('X');
+    EXPECT_EQ(memo.Text(), "aXef");
+    EXPECT_FALSE(memo.MouseSelecting());
+    EXPECT_FALSE(screen.Host.TimerRunning(1));
+    // Moving on selects nothing more.
+    memo.MouseMove(kNone, from.X, from.Y);
+    EXPECT_EQ(memo.Selection().RLength(), 0);
+    EXPECT_EQ(memo.Selection().CaretPos(), 3);
 }
 
 TEST(Mouse, DoubleClickSelectsAWordWithItsSigns) {

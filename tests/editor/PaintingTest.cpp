@@ -32,7 +32,8 @@ TEST(Painting, SelectedBytesAreHighlightedAndTheBreakFillsTheRow) {
     const int y = 0, left = screen.Memo.LeftMargin();
     EXPECT_EQ(screen.RowOnScreen(1, 3), "ab ");
     EXPECT_EQ(screen.Screen().PixelAt(left, y), (TPixel{clWindow, clWindowText, 'a', {}}));
-    EXPECT_EQ(screen.Screen().PixelAt(left + 8, y), (TPixel{clHighlight, clHighlightText, 'b', {}}));
+    EXPECT_EQ(screen.Screen().PixelAt(left + 8, y),
+              (TPixel{clHighlight, clHighlightText, 'b', {}}));
     EXPECT_EQ(screen.Screen().PixelAt(199, y).Back, clWindow);
 
     // The whole first row through its break: three pieces, the last one to the right edge.
@@ -137,7 +138,8 @@ TEST(Painting, AnEmptyEditorPaintsItsClientAreaInItsColour) {
     std::vector<TCanvasOp> fills = screen.Screen().OpsOf(TCanvasOpKind::Fill);
     ASSERT_FALSE(fills.empty());
     EXPECT_EQ(fills.back().Rect, (TRect{0, 0, 200, 130}));
-    for (const TPixel& pixel : screen.Screen().Pixels({0, 0, 200, 130})) ASSERT_EQ(pixel.Back, clRed);
+    for (const TPixel& pixel : screen.Screen().Pixels({0, 0, 200, 130}))
+        ASSERT_EQ(pixel.Back, clRed);
 }
 
 TEST(Painting, EditsRepaintFromTheEditToTheEndOfTheirRowOrOfTheView) {
@@ -175,9 +177,8 @@ void CheckScrolling(bool bitmapped) {
     screen.Host.ProcessPaint();
     const TRect client{0, 0, 200, 130};
 
-    std::vector<TCanvasOp> texts = TextsDuring(screen, [&] {
-        screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineDown, 0);
-    });
+    std::vector<TCanvasOp> texts = TextsDuring(
+        screen, [&] { screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineDown, 0); });
     screen.Host.ProcessPaint();
     EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 2);
     EXPECT_EQ(screen.Host.ScrollPosition(TScrollBarKind::Vertical), 2);
@@ -192,9 +193,8 @@ void CheckScrolling(bool bitmapped) {
     std::vector<TPixel> scrolled = screen.Screen().Pixels(client);
 
     // Back up: the top row is the band.
-    texts = TextsDuring(screen, [&] {
-        screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineUp, 0);
-    });
+    texts = TextsDuring(
+        screen, [&] { screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineUp, 0); });
     screen.Host.ProcessPaint();
     for (const TCanvasOp& op : texts) {
         // The band's range ends at column 1 of the row below it.
@@ -203,9 +203,8 @@ void CheckScrolling(bool bitmapped) {
     EXPECT_EQ(screen.RowOnScreen(1, 7), "line 1 ");
 
     // The thumb more than a page away: everything is painted afresh.
-    texts = TextsDuring(screen, [&] {
-        screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scTrack, 50);
-    });
+    texts = TextsDuring(
+        screen, [&] { screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scTrack, 50); });
     screen.Host.ProcessPaint();
     EXPECT_GE(texts.size(), 10u);
     EXPECT_EQ(screen.RowOnScreen(1, 7), "line 50");
@@ -223,9 +222,13 @@ void CheckScrolling(bool bitmapped) {
 
 } // namespace
 
-TEST(Painting, ScrollingByARowPaintsOnlyTheNewRow) { CheckScrolling(false); }
+TEST(Painting, ScrollingByARowPaintsOnlyTheNewRow) {
+    CheckScrolling(false);
+}
 
-TEST(Painting, ScrollingTheBackBufferPaintsOnlyTheNewRow) { CheckScrolling(true); }
+TEST(Painting, ScrollingTheBackBufferPaintsOnlyTheNewRow) {
+    CheckScrolling(true);
+}
 
 TEST(Painting, TheWheelScrollsThreeRowsInEitherMode) {
     TScreenFixture screen;
@@ -275,17 +278,21 @@ TEST(Painting, TheBackBufferReachesTheWindowOnPaintAndGrowsWithIt) {
 
 TEST(Painting, CharactersCutByASelectionEdgeCarryTheirRow) {
     TScreenFixture screen;
-    screen.Memo.SetText("a\xD6\xD0" "b");
+    screen.Memo.SetText("a\xD6\xD0"
+                        "b");
     // The selection ends between the two bytes of the character.
     screen.Memo.Selection().SetRStart(1);
     screen.Memo.Selection().SetREnd(2);
     std::vector<TCanvasOp> texts = TextsDuring(screen, [&] { screen.Memo.VisibleRange().Paint(); });
     ASSERT_GE(texts.size(), 2u);
     EXPECT_EQ(texts[0].Text, "a\xD6");
-    EXPECT_EQ(texts[0].After.substr(0, 2), "\xD0" "b");
-    EXPECT_EQ(texts[1].Text, "\xD0" "b");
+    EXPECT_EQ(texts[0].After.substr(0, 2), "\xD0"
+                                           "b");
+    EXPECT_EQ(texts[1].Text, "\xD0"
+                             "b");
     EXPECT_EQ(texts[1].Before, "a\xD6");
-    EXPECT_EQ(screen.RowOnScreen(1, 4), "a\xD6\xD0" "b");
+    EXPECT_EQ(screen.RowOnScreen(1, 4), "a\xD6\xD0"
+                                        "b");
 }
 
 TEST(Painting, TheCaretStandsBeforeItsCellAndHidesForSelectionsAndReadOnly) {

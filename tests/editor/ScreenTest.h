@@ -23,12 +23,14 @@ struct TScreenFixture {
     }
     // The text shown on visible row (1-based), read cell by cell from the picture.
     std::string RowOnScreen(int row, int cells = 24) {
-        return Screen().TextAt(Memo.LeftMargin(), (row - 1) * Memo.LineHeight() + Memo.TopMargin(), cells);
+        return Screen().TextAt(Memo.LeftMargin(), (row - 1) * Memo.LineHeight() + Memo.TopMargin(),
+                               cells);
     }
     // Lines "line 1" .. "line count".
     static std::string NumberedLines(int count) {
         std::string text;
-        for (int line = 1; line <= count; ++line) text += "line " + std::to_string(line) + (line < count ? "\r\n" : "");
+        for (int line = 1; line <= count; ++line)
+            text += "line " + std::to_string(line) + (line < count ? "\r\n" : "");
         return text;
     }
 

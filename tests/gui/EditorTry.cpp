@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     memo.SetBitmapped(argc < 2 || std::string(argv[1]) != "--direct");
     memo.SetDragDropEditing(true);
     memo.SetTabSize(4);
-    std::string text = "-- \xD6\xD0\xCE\xC4 text: type, select, drag (Ctrl copies), Esc, Ctrl+Z\r\n";
+    std::string text =
+        "-- \xD6\xD0\xCE\xC4 text: type, select, drag (Ctrl copies), Esc, Ctrl+Z\r\n";
     for (int row = 1; row <= 200; ++row)
         text += "INSERT INTO [t] ([id], [name]) VALUES (" + std::to_string(row) +
                 ", N'\xD5\xC5\xC8\xFD\t" + std::to_string(row * 7) + "');\r\n";

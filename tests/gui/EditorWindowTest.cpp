@@ -29,7 +29,9 @@ protected:
         QApplication::processEvents();
     }
 
-    QImage Grab() { return FHost.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Grab() {
+        return FHost.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // Pixels of the cell (row, column; both 0-based) that differ from background, the caret
     // left out.
@@ -39,7 +41,8 @@ protected:
         int ink = 0;
         for (int y = cell.top(); y <= cell.bottom(); ++y)
             for (int x = cell.left(); x <= cell.right(); ++x)
-                if (image.pixelColor(x, y) != background && !FHost.CaretRect().contains(x, y)) ++ink;
+                if (image.pixelColor(x, y) != background && !FHost.CaretRect().contains(x, y))
+                    ++ink;
         return ink;
     }
 
@@ -54,7 +57,8 @@ TEST_P(EditorWindowTest, TypedTextReachesTheBufferTheCaretAndTheScreen) {
     EXPECT_GE(FMemo.LineHeight(), 12);
     QTest::keyClicks(&FHost, "sel");
     // A Chinese character (QTest::keyClicks takes only ASCII) and an input method's commit.
-    QTest::sendKeyEvent(QTest::Click, &FHost, Qt::Key_unknown, QString::fromUtf8("中"), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, &FHost, Qt::Key_unknown, QString::fromUtf8("中"),
+                        Qt::NoModifier);
     QInputMethodEvent commit;
     commit.setCommitString(QString::fromUtf8("文"));
     QApplication::sendEvent(&FHost, &commit);
@@ -64,7 +68,8 @@ TEST_P(EditorWindowTest, TypedTextReachesTheBufferTheCaretAndTheScreen) {
     EXPECT_EQ(FMemo.Selection().CaretPos(), FMemo.TextLength() + 1);
     // The caret stands before the cell after "x" on row 2.
     QRect caret = FHost.CaretRect();
-    EXPECT_EQ(caret.topLeft(), QPoint(FMemo.LeftMargin() + FMemo.CharWidth() - 1, FMemo.LineHeight() + 1));
+    EXPECT_EQ(caret.topLeft(),
+              QPoint(FMemo.LeftMargin() + FMemo.CharWidth() - 1, FMemo.LineHeight() + 1));
     EXPECT_EQ(caret.width(), 2);
     EXPECT_TRUE(FHost.CaretVisible());
 
@@ -93,7 +98,8 @@ TEST_P(EditorWindowTest, TypedTextReachesTheBufferTheCaretAndTheScreen) {
 
 TEST_P(EditorWindowTest, MouseSelectionWheelAndScrollBar) {
     std::string text;
-    for (int row = 1; row <= 100; ++row) text += "row " + std::to_string(row) + "\r\n";
+    for (int row = 1; row <= 100; ++row)
+        text += "row " + std::to_string(row) + "\r\n";
     FMemo.SetText(text);
     QApplication::processEvents();
     QScrollBar* vertical = FHost.verticalScrollBar();
@@ -128,25 +134,33 @@ TEST_P(EditorWindowTest, MouseSelectionWheelAndScrollBar) {
     const int digits = static_cast<int>(std::to_string(top).size());
     int ink = 0;
     for (int x = left; x < left + (4 + digits) * cell; ++x)
-        for (int y = 0; y < line; ++y) ink += shot.pixelColor(x, y) != QColor(Qt::white);
+        for (int y = 0; y < line; ++y)
+            ink += shot.pixelColor(x, y) != QColor(Qt::white);
     EXPECT_GT(ink, 0);
     for (int x = left + (4 + digits) * cell; x < left + 20 * cell; ++x)
-        for (int y = 0; y < line; ++y) ASSERT_EQ(shot.pixelColor(x, y), QColor(Qt::white));
+        for (int y = 0; y < line; ++y)
+            ASSERT_EQ(shot.pixelColor(x, y), QColor(Qt::white));
 }
 
 TEST_P(EditorWindowTest, TheScreenAfterScrollingShowsTheScrolledText) {
     std::string text;
-    for (int row = 1; row <= 100; ++row) text += "row " + std::to_string(row) + "\r\n";
+    for (int row = 1; row <= 100; ++row)
+        text += "row " + std::to_string(row) + "\r\n";
     FMemo.SetText(text);
     QApplication::processEvents();
     // What the screen itself holds (not a fresh rendering of the widget).
     auto screen = [&] {
         QApplication::processEvents();
-        QImage shot = FHost.screen()->grabWindow(FHost.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-        return shot.copy(QRect(FHost.viewport()->mapTo(&FHost, QPoint(0, 0)), FHost.viewport()->size()));
+        QImage shot = FHost.screen()
+                          ->grabWindow(FHost.winId())
+                          .toImage()
+                          .convertToFormat(QImage::Format_RGB32);
+        return shot.copy(
+            QRect(FHost.viewport()->mapTo(&FHost, QPoint(0, 0)), FHost.viewport()->size()));
     };
     ASSERT_FALSE(screen().isNull());
-    for (int step = 0; step < 5; ++step) FMemo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineDown, 0);
+    for (int step = 0; step < 5; ++step)
+        FMemo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineDown, 0);
     FMemo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineUp, 0);
     QImage scrolled = screen();
     // The same view painted whole.

@@ -18,7 +18,9 @@ public:
     void Paint() override { Log.push_back("paint"); }
     void Resized() override { Log.push_back("resized"); }
     void FocusChanged(bool focused) override { Log.push_back(focused ? "focus" : "blur"); }
-    void KeyDown(uint16_t key, TShiftState) override { Log.push_back("down " + std::to_string(key)); }
+    void KeyDown(uint16_t key, TShiftState) override {
+        Log.push_back("down " + std::to_string(key));
+    }
     void KeyUp(uint16_t key, TShiftState) override { Log.push_back("up " + std::to_string(key)); }
     void KeyPress(char byte) override { Log.push_back("press " + std::to_string(byte & 0xFF)); }
     void MouseDown(TMouseButton, TShiftState, int, int) override { Log.push_back("mousedown"); }
@@ -42,7 +44,8 @@ TEST(RecordingCanvas, TextFillsItsRectangleAndShowsCutCharactersWhole) {
     // "x中y" with the piece cut after the first byte of 中: the piece holds one byte but its
     // cell shows that byte, and the cell beyond shows the rest from After, clipped away here.
     std::string row = "x\xD6\xD0y";
-    canvas.TextRect({4, 0, 8, 10}, 4, 0, TTextPiece(row.substr(0, 1), row.substr(1, 1), row.substr(2)));
+    canvas.TextRect({4, 0, 8, 10}, 4, 0,
+                    TTextPiece(row.substr(0, 1), row.substr(1, 1), row.substr(2)));
     EXPECT_EQ(canvas.PixelAt(4, 0), (TPixel{clRed, clBlue, '\xD6', {}}));
     EXPECT_EQ(canvas.PixelAt(7, 9).Byte, '\xD6');
     // Outside the rectangle nothing changed.
@@ -85,7 +88,8 @@ TEST(RecordingCanvas, MeasuresWithTheWidthOfTheStyle) {
 TEST(RecordingCanvas, ScrollAndCopyMovePixelsAndReportTheUncoveredBand) {
     RecordingCanvas canvas(8, 40, {8, 10, 0, 0});
     for (int row = 0; row < 4; ++row) {
-        canvas.TextRect({0, row * 10, 8, row * 10 + 10}, 0, row * 10, std::string(1, char('a' + row)));
+        canvas.TextRect({0, row * 10, 8, row * 10 + 10}, 0, row * 10,
+                        std::string(1, char('a' + row)));
     }
     // Down by one row inside rows 1..3: row 0 stays, the band of row 1 is uncovered.
     EXPECT_EQ(canvas.ScrollPixels(10, {0, 10, 8, 40}), (TRect{0, 10, 8, 20}));
@@ -100,7 +104,8 @@ TEST(RecordingCanvas, ScrollAndCopyMovePixelsAndReportTheUncoveredBand) {
     // Overlapping copy inside one picture moves the block as a whole.
     RecordingCanvas strip(8, 30, {8, 10, 0, 0});
     for (int row = 0; row < 3; ++row)
-        strip.TextRect({0, row * 10, 8, row * 10 + 10}, 0, row * 10, std::string(1, char('p' + row)));
+        strip.TextRect({0, row * 10, 8, row * 10 + 10}, 0, row * 10,
+                       std::string(1, char('p' + row)));
     strip.CopyRect({0, 10, 8, 30}, strip, {0, 0, 8, 20});
     EXPECT_EQ(strip.TextAt(0, 0, 1) + strip.TextAt(0, 10, 1) + strip.TextAt(0, 20, 1), "ppq");
     // Bitmap to window.
@@ -158,8 +163,8 @@ TEST(HeadlessHost, TimersFocusPaintsAndCaret) {
     EXPECT_EQ(host.Screen().Height(), 80);
     host.ProcessPaint();
 
-    EXPECT_EQ(log.Log, (std::vector<std::string>{"timer 1", "focus", "blur", "paint", "resized",
-                                                  "paint"}));
+    EXPECT_EQ(log.Log,
+              (std::vector<std::string>{"timer 1", "focus", "blur", "paint", "resized", "paint"}));
 
     // The caret: hidden when created, shown only while it exists.
     host.ShowCaret();

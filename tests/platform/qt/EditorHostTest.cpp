@@ -103,7 +103,9 @@ protected:
         FSink.Log.clear();
     }
 
-    QImage Grab() { return FHost.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Grab() {
+        return FHost.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     EditorHost FHost;
     TestSink FSink{FHost};
@@ -123,7 +125,8 @@ int InkIn(const QImage& image, const QRect& rect) {
 TEST_F(EditorHostTest, KeysArriveAsCodePageBytes) {
     // A key whose text is a Chinese character (QTest::keyClicks accepts only ASCII), and
     // the same character committed by an input method.
-    QTest::sendKeyEvent(QTest::Click, &FHost, Qt::Key_unknown, QString::fromUtf8("中"), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, &FHost, Qt::Key_unknown, QString::fromUtf8("中"),
+                        Qt::NoModifier);
     QInputMethodEvent commit;
     commit.setCommitString(QString::fromUtf8("文"));
     QApplication::sendEvent(&FHost, &commit);
@@ -139,12 +142,12 @@ TEST_F(EditorHostTest, KeysArriveAsCodePageBytes) {
     QTest::keyClick(&FHost, Qt::Key_Tab);
     QTest::keyClick(&FHost, Qt::Key_Delete);
     EXPECT_EQ(FSink.Log, (std::vector<std::string>{
-                             "down 65", "press 97", "up 65",                 //
+                             "down 65", "press 97", "up 65", //
                              // The modifier keys themselves come too; no 'c' is typed.
                              "down 17 ctrl", "down 67 ctrl", "press 3", "up 67 ctrl", "up 17",
                              "down 16 shift", "down 37 shift", "up 37 shift", "up 16", //
-                             "down 13", "press 13", "up 13",                 //
-                             "down 9", "press 9", "up 9",                    // Tab stays here
+                             "down 13", "press 13", "up 13",                           //
+                             "down 9", "press 9", "up 9", // Tab stays here
                              "down 46", "up 46"}));
     EXPECT_TRUE(FHost.hasFocus());
 }
@@ -157,9 +160,9 @@ TEST_F(EditorHostTest, MouseWheelAndFocus) {
     QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewport, &wheel);
-    EXPECT_EQ(FSink.Log, (std::vector<std::string>{"mousedown 0 shift 7,9", "mouseup 0 7,9",
-                                                   "dblclick", "mousedown 0 double 30,12",
-                                                   "wheel -120"}));
+    EXPECT_EQ(FSink.Log,
+              (std::vector<std::string>{"mousedown 0 shift 7,9", "mouseup 0 7,9", "dblclick",
+                                        "mousedown 0 double 30,12", "wheel -120"}));
     EXPECT_TRUE(wheel.isAccepted());
 
     QWidget other;
@@ -187,7 +190,8 @@ TEST_F(EditorHostTest, ResizeReportsTheClientArea) {
 
 TEST_F(EditorHostTest, PaintShowsTheWindowCanvasAndTheCaret) {
     // 中 cut nowhere, then a, at cells of 6 pixels.
-    FSink.Row = "\xD6\xD0" "a";
+    FSink.Row = "\xD6\xD0"
+                "a";
     FHost.Invalidate();
     QImage shot = Grab();
     EXPECT_EQ(FSink.Only("paint").size(), 1u);
@@ -242,8 +246,9 @@ TEST_F(EditorHostTest, ScrollBarsMoveOnlyWhenTheControlSetsThem) {
     vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_EQ(FSink.Only("scroll"),
-              (std::vector<std::string>{"scroll v " + std::to_string(int(TScrollCode::scLineDown)) + " 51",
-                                        "scroll v " + std::to_string(int(TScrollCode::scPageUp)) + " 40"}));
+              (std::vector<std::string>{
+                  "scroll v " + std::to_string(int(TScrollCode::scLineDown)) + " 51",
+                  "scroll v " + std::to_string(int(TScrollCode::scPageUp)) + " 40"}));
     EXPECT_EQ(vertical->value(), 50);
     EXPECT_EQ(FHost.ScrollPosition(TScrollBarKind::Vertical), 50);
     FHost.SetScrollPosition(TScrollBarKind::Vertical, 60);
@@ -254,7 +259,8 @@ TEST_F(EditorHostTest, TimersFireUntilKilled) {
     FHost.SetTimer(1, 50);
     QElapsedTimer clock;
     clock.start();
-    while (FSink.Only("timer").size() < 2 && clock.elapsed() < 5000) QTest::qWait(10);
+    while (FSink.Only("timer").size() < 2 && clock.elapsed() < 5000)
+        QTest::qWait(10);
     EXPECT_GE(FSink.Only("timer").size(), 2u);
     EXPECT_EQ(FSink.Only("timer").front(), "timer 1");
     FHost.KillTimer(1);

@@ -53,8 +53,9 @@ QImage DrawInPieces(const std::string& row, const std::vector<size_t>& cuts) {
     for (size_t end : ends) {
         std::string_view all = row;
         int left = static_cast<int>(start) * 6;
-        canvas.TextRect({left, 0, static_cast<int>(end) * 6, kRowHeight}, left, 0,
-                        TTextPiece(all.substr(0, start), all.substr(start, end - start), all.substr(end)));
+        canvas.TextRect(
+            {left, 0, static_cast<int>(end) * 6, kRowHeight}, left, 0,
+            TTextPiece(all.substr(0, start), all.substr(start, end - start), all.substr(end)));
         start = end;
     }
     canvas.Flush();
@@ -86,7 +87,8 @@ TEST(QtCanvas, EditorFontKeepsChineseAtTwoCells) {
 
 TEST(QtCanvas, CharactersCutByAnyPieceEdgeLookWhole) {
     // a 中 b, 㐀 (four bytes), an invalid byte, 文, tab-free ASCII.
-    const std::string row = "a\xD6\xD0" "b\x81\x39\xEE\x39\xFF\xCE\xC4x";
+    const std::string row = "a\xD6\xD0"
+                            "b\x81\x39\xEE\x39\xFF\xCE\xC4x";
     const QImage whole = DrawInPieces(row, {});
     // Ink where the characters are.
     const QRgb white = QColor(Qt::white).rgb();
@@ -105,7 +107,9 @@ TEST(QtCanvas, FourByteAndInvalidCharactersKeepTheirCells) {
     EXPECT_GT(InkIn(quad, QRect(0, 0, 12, kRowHeight), white), 0);
     EXPECT_EQ(InkIn(quad, QRect(12, 0, 12, kRowHeight), white), 0);
     // An invalid byte is a mark in its one cell, and what follows stays on the grid.
-    QImage invalid = DrawInPieces("\xFF" "M", {});
+    QImage invalid = DrawInPieces("\xFF"
+                                  "M",
+                                  {});
     QImage plain = DrawInPieces(" M", {});
     EXPECT_GT(InkIn(invalid, QRect(0, 0, 6, kRowHeight), white), 0);
     EXPECT_EQ(invalid.copy(6, 0, 6, kRowHeight), plain.copy(6, 0, 6, kRowHeight));
@@ -158,7 +162,8 @@ TEST(QtCanvas, StylesDrawOnTheirCells) {
     // Underline and strike-out add a line under (through) the text cells only.
     QImage plain = draw({}, "ab");
     QImage underlined = draw({TFontStyle::fsUnderline}, "ab");
-    EXPECT_GT(InkIn(underlined, QRect(0, 0, 12, kRowHeight), white), InkIn(plain, QRect(0, 0, 12, kRowHeight), white));
+    EXPECT_GT(InkIn(underlined, QRect(0, 0, 12, kRowHeight), white),
+              InkIn(plain, QRect(0, 0, 12, kRowHeight), white));
     EXPECT_EQ(InkIn(underlined, QRect(12, 0, 12, kRowHeight), white), 0);
     EXPECT_NE(draw({TFontStyle::fsStrikeOut}, "ab"), plain);
     // Italic (slanted by the canvas: the face has none) still puts a cut character's halves
@@ -175,7 +180,8 @@ TEST(QtCanvas, PixelsMoveInsideAndBetweenImages) {
     const QColor bands[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
     for (int band = 0; band < 4; ++band)
         for (int y = band * 10; y < band * 10 + 10; ++y)
-            for (int x = 0; x < 4; ++x) image.setPixelColor(x, y, bands[band]);
+            for (int x = 0; x < 4; ++x)
+                image.setPixelColor(x, y, bands[band]);
     // Down by 10 inside rows 10..39: red stays, the uncovered band is rows 10..19.
     EXPECT_EQ(ScrollImage(image, QRect(0, 10, 4, 30), 10), QRect(0, 10, 4, 10));
     EXPECT_EQ(image.pixelColor(0, 5), QColor(Qt::red));
