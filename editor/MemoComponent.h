@@ -71,7 +71,8 @@ using TMemoMouseMoveEvent =
 // scroll bars and timers to it.
 class TMemoComponent : public platform::WindowEvents {
 public:
-    // Without a host the editor paints, scrolls and shows a caret nowhere.
+    // Without a host the editor paints, scrolls and shows a caret nowhere. The editor takes
+    // the host's events until it is destroyed; the host must outlive it.
     explicit TMemoComponent(platform::WindowHost* host = nullptr);
     virtual ~TMemoComponent();
     TMemoComponent(const TMemoComponent&) = delete;
