@@ -1,0 +1,279 @@
+// TMemoComponent: the fixed-pitch text editor control over one CR LF byte buffer, with its
+// line view (TMemoComponentStrings), geometry, selection and undo history.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Color.h"
+#include "base/Strings.h"
+#include "editor/ObjList.h"
+#include "editor/Ranges.h"
+#include "editor/TextBuffer.h"
+#include "platform/WindowHost.h"
+
+namespace platform {
+class Canvas;
+}
+
+class TMemoComponent;
+
+// The editor's Lines: a view that stores nothing and maps every operation onto the text.
+class TMemoComponentStrings : public TStrings {
+public:
+    explicit TMemoComponentStrings(TMemoComponent& memo) : FMemo(memo) {}
+    int Count() const override;
+    std::string Get(int index) const override;
+    void Put(int index, const std::string& line) override;
+    void Insert(int index, const std::string& line) override;
+    int Add(const std::string& line) override;
+    void Delete(int index) override;
+    void Clear() override;
+    std::string Text() const override;
+    void SetText(const std::string& text) override;
+    // Writes the text byte for byte; EFCreateError or EWriteError on failure.
+    void SaveToFile(const std::string& fileName) const;
+
+private:
+    TMemoComponent& FMemo;
+};
+
+// One edit as the undo history keeps it: the text now at StartPos .. EndPos replaced Text.
+// A group marker has StartPos = EndPos = -1.
+struct TUndoOperation {
+    int32_t StartPos = -1;
+    int32_t EndPos = -1;
+    std::string Text;
+    bool operator==(const TUndoOperation&) const = default;
+};
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TBorderStyle { bsNone, bsSingle };
+
+using TMemoNotifyEvent = std::function<void(TMemoComponent& sender)>;
+
+class TMemoComponent {
+public:
+    // Without a host the editor paints, scrolls and shows a caret nowhere.
+    explicit TMemoComponent(platform::WindowHost* host = nullptr);
+    virtual ~TMemoComponent();
+    TMemoComponent(const TMemoComponent&) = delete;
+    TMemoComponent& operator=(const TMemoComponent&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual void ReplaceRange(TCustomRange& range, std::string_view text);
+    virtual void PaintRowText(TCustomRange& range, int x, int y, int firstTabWidth);
+    virtual void GetFormattedRanges(TCustomRange& range, TFormattedRangeArray& ranges);
+    virtual void PaintMargins(const platform::TRect& leftRect, const platform::TRect& topRect,
+                              platform::Canvas* canvas);
+    virtual void UpdateFontMetrics();
+    virtual void UpdateScrollBars();
+    virtual void UpdateBitmap();
+    virtual void CreateTextCaret();
+    virtual void DestroyTextCaret();
+    virtual void TrackMouse(int x, int y);
+    virtual bool PopUndo(TUndoOperation& op);
+    virtual bool PopRedo(TUndoOperation& op);
+    virtual TUndoOperation NewGroupMarker();
+    virtual bool IsGroupMarker(const TUndoOperation& op);
+    virtual void PushUndo(TUndoOperation op);
+    virtual void PushRedo(TUndoOperation op);
+    virtual void Clear();
+    virtual TRowCol CharPosToRowCol(int32_t pos) const;
+    virtual int32_t RowColToCharPos(TRowCol rowCol) const;
+    virtual TRowCol PixelToRowCol(platform::TPoint point) const;
+    virtual platform::TPoint RowColToPixel(TRowCol rowCol) const;
+    virtual int TabWidthAt(int32_t pos) const;
+    virtual int32_t RowColToDisplayCol(TRowCol rowCol) const;
+    virtual TRowCol DisplayColToRowCol(TRowCol rowCol) const;
+    // Like DisplayColToRowCol; also returns the display column at which the found byte begins.
+    virtual int32_t DisplayColToRowColStart(TRowCol& rowCol) const;
+    virtual void ScrollCaretIntoView();
+    virtual void IndentSelection(int delta);
+
+    // Whole text: the buffer itself, valid until the next change of the text.
+    std::string_view Text() const { return FText.View(); }
+    int32_t TextLength() const { return FTextLength; }
+    // Byte at position pos (1-based); 0 outside the text.
+    char CharAt(int32_t pos) const;
+    // count bytes from position pos, clipped to the text.
+    std::string TextAt(int32_t pos, int32_t count) const;
+    void SetText(std::string_view text);
+    // The window text messages as plain calls: the text's length, and the text copied with a
+    // terminating zero into buffer (at most bufferSize - 1 bytes); returns the bytes copied.
+    int32_t GetTextLength() const { return FTextLength; }
+    int32_t SetTextBuf(const char* text) {
+        SetText(text ? std::string_view(text) : std::string_view());
+        return 1;
+    }
+    int32_t GetTextBuf(char* buffer, int32_t bufferSize) const;
+
+    // Rows.
+    int32_t LineCount() const { return FLineStarts.Count(); }
+    int32_t LineStart(int32_t row) const { return FLineStarts.Items(row - 1); }
+    int32_t LineLength(int32_t row) const;
+    int32_t LineDisplayWidth(int32_t row) const;
+    int32_t MaxLineWidth() const { return FMaxLineWidth; }
+    TMemoComponentStrings& Lines() { return *FLines; }
+    // Clear, then every line of lines added in order.
+    void SetLines(const TStrings& lines);
+
+    // Trailing blanks (spaces and tabs).
+    static void StripBlanksBeforeBreaks(std::string& text, bool atEnd);
+    void RemoveTrailingBlanks(int32_t row);
+    void RemoveAllTrailingBlanks();
+
+    // Ranges.
+    TMCRanges& Ranges() { return *FRanges; }
+    TWholeTextRange& WholeRange() { return *FWholeRange; }
+    TVisibleRange& VisibleRange() { return *FVisibleRange; }
+    TSelectionRange& Selection() { return *FSelection; }
+    void SelectAll();
+    // The clear message: deletes the selected text.
+    void ClearSelection();
+
+    // Caret.
+    void HideTextCaret();
+    void ShowTextCaret();
+    void PlaceCaret();
+    void SetFocused(bool focused);
+    bool Focused() const { return FFocused; }
+    bool CaretCreated() const { return FCaretCreated; }
+    bool CaretShown() const { return FCaretShown; }
+
+    // Undo and redo.
+    void Undo() { Replay(false); }
+    void Redo() { Replay(true); }
+    // The can-undo message: redo when which is 1, otherwise undo.
+    bool CanUndo(int which = 0) const {
+        return which == 1 ? !FRedoList.empty() : !FUndoList.empty();
+    }
+    void ClearUndo();
+    void ClearRedo();
+    bool Undoing() const { return FUndoing; }
+    const std::deque<TUndoOperation>& UndoList() const { return FUndoList; }
+    const std::deque<TUndoOperation>& RedoList() const { return FRedoList; }
+    // Bytes of replaced text both stacks may hold together; the oldest records go first.
+    size_t UndoLimit() const { return FUndoLimit; }
+    void SetUndoLimit(size_t bytes);
+    size_t UndoTextBytes() const { return FUndoTextBytes; }
+
+    // Notifications.
+    virtual void Change();
+    virtual void SelectionChange();
+    bool LockNotify() const { return FLockNotify; }
+    void SetLockNotify(bool value) { FLockNotify = value; }
+    TMemoNotifyEvent OnChange;
+    TMemoNotifyEvent OnSelectionChange;
+
+    // Properties.
+    platform::WindowHost* Host() const { return FHost; }
+    bool WindowExists() const { return FHost && FHost->WindowExists(); }
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value) { FBorderStyle = value; }
+    bool Bitmapped() const { return FBitmapped; }
+    void SetBitmapped(bool value) { FBitmapped = value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    bool AllowUndo() const { return FAllowUndo; }
+    void SetAllowUndo(bool value);
+    bool AlwaysShowCaret() const { return FAlwaysShowCaret; }
+    void SetAlwaysShowCaret(bool value);
+    int LeftMargin() const { return FLeftMargin; }
+    void SetLeftMargin(int value);
+    int TopMargin() const { return FTopMargin; }
+    void SetTopMargin(int value);
+    int TabSize() const { return FTabSize; }
+    void SetTabSize(int value);
+    bool DragDropEditing() const { return FDragDropEditing; }
+    void SetDragDropEditing(bool value) { FDragDropEditing = value; }
+    bool RemoveTrailingSpaces() const { return FRemoveTrailingSpaces; }
+    void SetRemoveTrailingSpaces(bool value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value) { FColor = value; }
+
+    // Metrics (8 x 13 until a window measures its font).
+    int CharWidth() const { return FCharWidth; }
+    int LineHeight() const { return FLineHeight; }
+    int VisibleRows() const { return FVisibleRows; }
+    int VisibleCols() const { return FVisibleCols; }
+
+    // The window came to exist, or changed its size: measure and size the scroll bars.
+    void WindowCreated();
+    void Resized() { UpdateScrollBars(); }
+
+    // Paints the rows of range now (Range.Paint).
+    void PaintRange(TCustomRange& range);
+    bool Dragging() const { return FDragging; }
+
+protected:
+    // Hooks of every replacement: after the text changed, and at its very end.
+    virtual void TextChanged(int32_t pos, int32_t oldLength, int32_t newLength);
+    virtual void AfterTextChanged();
+
+private:
+    friend class TSelectionRange;
+    friend class TVisibleRange;
+
+    void RecordEdit(int32_t pos, int32_t rangeEnd, std::string oldText, std::string_view newText);
+    void Replay(bool redo);
+    void TrimUndoToLimit();
+    void DropOldest(std::deque<TUndoOperation>& list);
+    int32_t MeasureRow(int32_t row) const;
+    void CountRowWidth(int32_t width, int delta);
+    void MeasureAllRows();
+    int32_t DisplayWalk(int32_t start, int32_t count) const;
+
+    platform::WindowHost* FHost;
+    TTextBuffer FText;
+    int32_t FTextLength = 0;
+    TIntegerList FLineStarts;
+    int32_t FMaxLineWidth = 0;
+    // How many rows have each display width; its largest key is FMaxLineWidth.
+    std::map<int32_t, int32_t> FRowWidths;
+
+    std::unique_ptr<TMemoComponentStrings> FLines;
+    std::unique_ptr<TMCRanges> FRanges;
+    std::unique_ptr<TWholeTextRange> FWholeRange;
+    TVisibleRange* FVisibleRange = nullptr; // tracked: owned by FRanges
+    TSelectionRange* FSelection = nullptr;  // tracked: owned by FRanges
+
+    std::deque<TUndoOperation> FUndoList; // newest at the back
+    std::deque<TUndoOperation> FRedoList;
+    size_t FUndoTextBytes = 0;
+    size_t FUndoLimit = size_t(256) << 20;
+    bool FUndoing = false;
+
+    bool FLockNotify = false;
+    bool FFocused = false;
+    bool FCaretCreated = false;
+    bool FCaretShown = false;
+    bool FDragging = false;
+
+    TScrollStyle FScrollBars = TScrollStyle::ssBoth;
+    TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
+    bool FBitmapped = false;
+    bool FReadOnly = false;
+    bool FAllowUndo = true;
+    bool FAlwaysShowCaret = false;
+    int FLeftMargin = 2;
+    int FTopMargin = 0;
+    int FTabSize = 2;
+    bool FDragDropEditing = false;
+    bool FRemoveTrailingSpaces = false;
+    TColor FColor = clWindow;
+
+    int FCharWidth = 8;
+    int FLineHeight = 13;
+    int FVisibleRows = 0;
+    int FVisibleCols = 0;
+};

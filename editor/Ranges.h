@@ -1,0 +1,327 @@
+// The editor's ranges: TRowCol, TCustomRange and its kinds (TMCRange, TSelectionRange,
+// TWholeTextRange, TVisibleRange, the formatted ranges) and TMCRanges, the registry of
+// tracked ranges.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Color.h"
+#include "editor/ObjList.h"
+#include "platform/WindowHost.h"
+
+class TMemoComponent;
+class TCustomRange;
+class TMCRange;
+
+// A row and a column, both 1-based; the column counts bytes or, where stated, display columns.
+struct TRowCol {
+    int32_t Row = 0;
+    int32_t Col = 0;
+    bool operator==(const TRowCol&) const = default;
+};
+
+using TRangeNotifyEvent = std::function<void(TCustomRange& sender)>;
+
+// The editor's registry of tracked ranges. Besides registration order it keeps the ranges of
+// class TMCRange ordered by start in small blocks, so that an edit visits only the ranges
+// that can be affected: those that start or end at or after the edit. Ranges wholly before
+// an edit are never visited; they cannot move.
+class TMCRanges : public TFastObjectContainer {
+public:
+    explicit TMCRanges(TMemoComponent* editor) : TFastObjectContainer(editor) {}
+    ~TMCRanges() override;
+    TMemoComponent* Editor() const { return static_cast<TMemoComponent*>(Owner()); }
+
+    // Adjusts every tracked range but skip1 and skip2 that the edit of span a .. b (length
+    // change c) can affect, from the end of the text backwards.
+    void AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRange* skip1,
+                       const TCustomRange* skip2);
+
+    // Checks the position index against the ranges themselves (for tests).
+    bool IndexIsConsistent() const;
+
+    // Longest range kept in the ordered blocks; longer ones are visited on every edit that
+    // reaches their end.
+    static constexpr int32_t kLongRange = 4096;
+
+private:
+    friend class TCustomRange;
+    friend class TMCRange;
+    struct TBlock {
+        std::vector<TCustomRange*> Items; // TMCRange objects, ordered by start
+        int32_t MaxEnd = 0;
+        bool MaxDirty = false;
+        bool Shifted = false; // every range in it moved by the edit's length change
+    };
+
+    void Register(TCustomRange* range); // a new tracked range of any class
+    void Indexed(TMCRange* range);      // a TMCRange finished its construction
+    void Forget(TCustomRange* range);   // the range is being destroyed
+    void Moved(TMCRange* range, int32_t oldStart);
+
+    void FinishEdit(int32_t a);
+    void Insert(TCustomRange* range);
+    void InsertIntoBlocks(TCustomRange* range);
+    void RemoveFromBlock(TCustomRange* range);
+    void RemoveFromLong(TCustomRange* range);
+    void RemoveFromOthers(TCustomRange* range);
+    void RepairOrder(size_t firstBlock);
+    size_t FirstBlockReaching(int32_t pos) const;
+    static int32_t BlockMaxEnd(TBlock& block);
+    static int32_t StartOf(const TCustomRange* range);
+    static int32_t EndOf(const TCustomRange* range);
+    static bool IsLong(const TCustomRange* range);
+
+    static constexpr size_t kBlockSize = 256;
+    std::vector<std::unique_ptr<TBlock>> FBlocks;
+    std::vector<TCustomRange*> FLong;    // TMCRange objects longer than kLongRange
+    std::vector<TCustomRange*> FOthers;  // tracked ranges that are not TMCRange
+    std::vector<TCustomRange*> FWork;    // the ranges of the edit being applied
+    std::vector<TCustomRange*> FPending; // to be indexed once the edit is applied
+    bool FAdjusting = false;
+};
+
+// A span RStart .. REnd (both included) of an editor's text; empty when REnd = RStart - 1.
+class TCustomRange : public TFastContainerItem {
+public:
+    // Tracked when container is the editor's registry; untracked (a short-lived tool) when
+    // container is nullptr and memo is given directly.
+    explicit TCustomRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr);
+    ~TCustomRange() override;
+    const char* ClassName() const override { return "TCustomRange"; }
+
+    TMemoComponent* Memo() const { return FMemo; }
+    int32_t RStart() const { return GetRStart(); }
+    int32_t REnd() const { return GetREnd(); }
+    int32_t RLength() const { return GetRLength(); }
+
+    // Virtual operations, in slot order.
+    virtual void SetRStart(int32_t value);
+    virtual void SetREnd(int32_t value);
+    virtual void SetRLength(int32_t value);
+    virtual int32_t GetRStart() const = 0;
+    virtual int32_t GetREnd() const = 0;
+    virtual int32_t GetRLength() const;
+    virtual TRowCol GetEndRowCol() const;
+    virtual TRowCol GetStartRowCol() const;
+    virtual void SetEndRowCol(TRowCol rowCol);
+    virtual void SetStartRowCol(TRowCol rowCol);
+    virtual void SetText(std::string_view text);
+    virtual std::string GetText() const;
+    virtual void AdjustForEdit(int32_t editStart, int32_t editEnd, int32_t delta);
+    virtual void Delete();
+    virtual void Paint();
+    virtual void ScrollIntoView(int margin);
+
+    void BeginUpdate();
+    void EndUpdate();
+    void CancelUpdate();
+    int UpdateCount() const { return FUpdateCount; }
+
+    // Client pixel of the place before RStart and after REnd.
+    platform::TPoint GetStartPoint() const;
+    platform::TPoint GetEndPoint() const;
+
+    TRangeNotifyEvent OnChange;
+    TRangeNotifyEvent OnOverwrite;
+
+protected:
+    virtual void DoBeginUpdate() {}
+    virtual void DoChange();
+    virtual void DoCancelUpdate() {}
+    virtual void DoOverwrite();
+    void AssignTo(TPersistent& dest) const override;
+
+    TMemoComponent* FMemo;
+    int FUpdateCount = 0;
+
+    // A range whose class keeps the plain AdjustForEdit and update hooks: when an edit lies
+    // wholly before it and it has no OnChange handler, the registry moves its ends directly.
+    // A class that overrides AdjustForEdit or the hooks clears it.
+    void SetPlainShift(bool value) { FPlainShift = value; }
+
+public:
+    // Where the registry keeps a tracked range.
+    enum class TIndexPlace : uint8_t { None, Other, Block, Long, Pending };
+
+private:
+    friend class TMCRanges;
+    friend class TMCRange;
+    TMCRanges* FTracker = nullptr;
+    TIndexPlace FPlace = TIndexPlace::None;
+    bool FPlainShift = false;
+    bool FInWork = false;
+    bool FMovedInWork = false;
+    size_t FWorkSlot = 0;
+    size_t FListSlot = 0; // in FLong or FOthers
+    TMCRanges::TBlock* FBlock = nullptr;
+};
+
+// A range that stores its two ends; a new one is the empty range at 1.
+class TMCRange : public TCustomRange {
+public:
+    explicit TMCRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr);
+    explicit TMCRange(TMemoComponent* memo) : TMCRange(nullptr, memo) {}
+    const char* ClassName() const override { return "TMCRange"; }
+
+    void SetRStart(int32_t value) override;
+    void SetREnd(int32_t value) override;
+    int32_t GetRStart() const override { return FStart; }
+    int32_t GetREnd() const override { return FEnd; }
+    void AdjustForEdit(int32_t editStart, int32_t editEnd, int32_t delta) override;
+
+protected:
+    int32_t FStart = 1;
+    int32_t FEnd = 0;
+
+private:
+    friend class TMCRanges;
+};
+
+// The selection: an anchor and the caret. Not Backwards: anchor RStart, caret REnd + 1;
+// Backwards: caret RStart, anchor REnd + 1.
+class TSelectionRange : public TMCRange {
+public:
+    explicit TSelectionRange(TFastObjectContainer* container, TMemoComponent* memo = nullptr)
+        : TMCRange(container, memo) {
+        SetPlainShift(false);
+    }
+    const char* ClassName() const override { return "TSelectionRange"; }
+
+    bool Backwards() const { return FBackwards; }
+    void SetBackwards(bool value) { FBackwards = value; }
+    bool Hidden() const { return FHidden; }
+    void SetHidden(bool value);
+    int32_t CaretPos() const { return FBackwards ? RStart() : REnd() + 1; }
+
+    void MoveCaret(int32_t pos);
+    void ExtendTo(int32_t pos);
+    int32_t DesiredCol();
+    void SetDesiredCol(int32_t value) { FDesiredCol = value; }
+    int32_t ColumnForRow(int32_t row);
+    // Forgets the state taken at the bracket's start, so closing it repaints no difference.
+    void DiscardSnapshot() { FSnapshot.reset(); }
+
+protected:
+    void AssignTo(TPersistent& dest) const override;
+    void DoBeginUpdate() override;
+    void DoChange() override;
+    void DoCancelUpdate() override;
+
+private:
+    struct TSnapshot {
+        int32_t Start;
+        int32_t End;
+    };
+    std::optional<TSnapshot> FSnapshot;
+    bool FBackwards = false;
+    bool FHidden = false;
+    int32_t FDesiredCol = -1;
+};
+
+// The whole text: 1 .. TextLength. Its ends cannot be set; SetText replaces everything.
+class TWholeTextRange : public TCustomRange {
+public:
+    explicit TWholeTextRange(TMemoComponent* memo) : TCustomRange(nullptr, memo) {}
+    const char* ClassName() const override { return "TWholeTextRange"; }
+    int32_t GetRStart() const override { return 1; }
+    int32_t GetREnd() const override;
+};
+
+// The rows and columns on screen; it carries the scroll position.
+class TVisibleRange : public TCustomRange {
+public:
+    using TCustomRange::TCustomRange;
+    const char* ClassName() const override { return "TVisibleRange"; }
+
+    int32_t TopRow() const { return FTopRow; }
+    void SetTopRow(int32_t value);
+    int32_t LeftCol() const { return FLeftCol; }
+    void SetLeftCol(int32_t value);
+    int32_t BottomRow() const;
+    void SetBottomRow(int32_t value);
+    int32_t RightCol() const;
+    void SetRightCol(int32_t value);
+    // Keeps TopRow and LeftCol inside the text and moves the scroll bars to them.
+    void Validate();
+
+    int32_t GetRStart() const override;
+    int32_t GetREnd() const override;
+    void SetRStart(int32_t value) override;
+    TRowCol GetStartRowCol() const override { return {FTopRow, 1}; }
+    TRowCol GetEndRowCol() const override;
+    void SetStartRowCol(TRowCol rowCol) override { SetTopRow(rowCol.Row); }
+    void SetEndRowCol(TRowCol) override {}
+
+protected:
+    void DoBeginUpdate() override;
+    void DoChange() override;
+
+private:
+    friend class TMemoComponent;
+    platform::TRect CurrentRect() const;
+    int32_t FTopRow = 1;
+    int32_t FLeftCol = 1;
+    platform::TRect FLastRect;
+};
+
+// A span painted in one colour. The painter frees those with FreeAfterPaint set.
+class TCustomFormattedRange : public TMCRange {
+public:
+    using TMCRange::TMCRange;
+    const char* ClassName() const override { return "TCustomFormattedRange"; }
+    bool FreeAfterPaint() const { return FFreeAfterPaint; }
+    void SetFreeAfterPaint(bool value) { FFreeAfterPaint = value; }
+    TColor Color() const { return GetColor(); }
+
+    virtual TColor GetColor() const = 0;
+    virtual void SetColor(TColor) {}
+
+private:
+    bool FFreeAfterPaint = false;
+};
+
+// A formatted range with a colour of its own.
+class TFormattedRange : public TCustomFormattedRange {
+public:
+    using TCustomFormattedRange::TCustomFormattedRange;
+    const char* ClassName() const override { return "TFormattedRange"; }
+    TColor GetColor() const override { return FColor; }
+    void SetColor(TColor value) override { FColor = value; }
+
+private:
+    TColor FColor = clWindow;
+};
+
+// The coloured pieces of one row, in order, as the formatting hook hands them to the painter.
+using TFormattedRangeArray = std::vector<TCustomFormattedRange*>;
+
+// Opens an update bracket and, unless Close was called, cancels it when leaving the scope
+// (so an exception cannot leave a bracket open).
+class TUpdateGuard {
+public:
+    explicit TUpdateGuard(TCustomRange& range) : FRange(range) { FRange.BeginUpdate(); }
+    ~TUpdateGuard() {
+        if (!FClosed) FRange.CancelUpdate();
+    }
+    TUpdateGuard(const TUpdateGuard&) = delete;
+    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
+    void Close() {
+        FClosed = true;
+        FRange.EndUpdate();
+    }
+    void Cancel() {
+        FClosed = true;
+        FRange.CancelUpdate();
+    }
+
+private:
+    TCustomRange& FRange;
+    bool FClosed = false;
+};

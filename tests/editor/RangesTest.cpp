@@ -1,0 +1,372 @@
+// Positions, tracked ranges, the selection and the view.
+#include <gtest/gtest.h>
+
+#include "FakeHost.h"
+#include "base/Exception.h"
+#include "editor/MemoComponent.h"
+
+TEST(Geometry, PositionsRowsAndColumnsConvertBothWays) {
+    TMemoComponent memo;
+    memo.SetText("ab\r\ncd");
+    EXPECT_EQ(memo.CharPosToRowCol(3), (TRowCol{1, 3}));
+    EXPECT_EQ(memo.CharPosToRowCol(4), (TRowCol{1, 4}));
+    EXPECT_EQ(memo.CharPosToRowCol(5), (TRowCol{2, 1}));
+    EXPECT_EQ(memo.CharPosToRowCol(7), (TRowCol{2, 3}));
+    EXPECT_EQ(memo.CharPosToRowCol(0), (TRowCol{1, 0}));
+    EXPECT_EQ(memo.CharPosToRowCol(99), (TRowCol{2, 95}));
+    EXPECT_EQ(memo.RowColToCharPos({2, 0}), 4);
+    EXPECT_EQ(memo.RowColToCharPos({3, -2}), 6);
+    EXPECT_EQ(memo.RowColToCharPos({0, 5}), 5);
+    EXPECT_EQ(memo.RowColToCharPos({3, 1}), 9);
+
+    TMemoComponent empty;
+    EXPECT_EQ(empty.CharPosToRowCol(1), (TRowCol{1, 1}));
+}
+
+TEST(Geometry, TabsSpanDisplayColumns) {
+    TMemoComponent memo;
+    memo.SetTabSize(4);
+    memo.SetText("a\tb\r\n\t\tc");
+    EXPECT_EQ(memo.RowColToDisplayCol({1, 2}), 2);
+    EXPECT_EQ(memo.RowColToDisplayCol({1, 3}), 5);
+    for (int display : {2, 3, 4}) {
+        TRowCol found = memo.DisplayColToRowCol({1, display});
+        EXPECT_EQ(found, (TRowCol{1, 2})) << display;
+        TRowCol start{1, display};
+        EXPECT_EQ(memo.DisplayColToRowColStart(start), 2);
+    }
+    EXPECT_EQ(memo.DisplayColToRowCol({1, 5}), (TRowCol{1, 3}));
+    EXPECT_EQ(memo.DisplayColToRowCol({1, 40}), (TRowCol{1, 4}));
+    EXPECT_EQ(memo.DisplayColToRowCol({9, 0}), (TRowCol{2, 1}));
+    EXPECT_EQ(memo.RowColToDisplayCol({2, 3}), 9);
+    EXPECT_EQ(memo.TabWidthAt(1), 4);
+    EXPECT_EQ(memo.TabWidthAt(2), 3);
+    EXPECT_EQ(memo.TabWidthAt(memo.RowColToCharPos({2, 3})), 4);
+    memo.SetTabSize(1);
+    EXPECT_EQ(memo.RowColToDisplayCol({1, 3}), 3);
+    EXPECT_EQ(memo.TabWidthAt(2), 1);
+
+    // Pixels: half a cell rounds to the next boundary.
+    EXPECT_EQ(memo.RowColToPixel({2, 3}), (platform::TPoint{2 * 8 + 2, 13}));
+    EXPECT_EQ(memo.PixelToRowCol({2 + 8 + 3, 14}), (TRowCol{2, 2}));
+    EXPECT_EQ(memo.PixelToRowCol({2 + 8 + 4, 0}), (TRowCol{1, 3}));
+}
+
+TEST(TrackedRanges, EditsMoveClipAndSwallowRanges) {
+    TMemoComponent memo;
+    memo.SetText("0123456789abcdef");
+    TMCRange& caret = memo.Ranges().Create<TMCRange>();
+    caret.SetRStart(5);
+    caret.SetREnd(4);
+    int overwrites = 0;
+    caret.OnOverwrite = [&](TCustomRange&) { ++overwrites; };
+
+    TMCRange typing(&memo);
+    typing.SetRStart(5);
+    typing.SetREnd(4);
+    typing.SetText("x");
+    EXPECT_EQ(caret.RStart(), 5);
+    EXPECT_EQ(caret.REnd(), 4);
+
+    TMCRange span(&memo);
+    span.SetRStart(2);
+    span.SetREnd(4);
+    span.Delete();
+    EXPECT_EQ(caret.RStart(), 2);
+    EXPECT_EQ(overwrites, 0);
+
+    caret.SetRStart(5);
+    caret.SetREnd(4);
+    span.SetRStart(2);
+    span.SetREnd(4);
+    span.SetText("12345");
+    EXPECT_EQ(caret.RStart(), 2);
+    EXPECT_EQ(caret.REnd(), 1);
+    EXPECT_EQ(overwrites, 1);
+
+    memo.SetText("0123456789abcdef");
+    TMCRange& word = memo.Ranges().Create<TMCRange>();
+    word.SetRStart(3);
+    word.SetREnd(6);
+    int wordOverwrites = 0;
+    word.OnOverwrite = [&](TCustomRange&) { ++wordOverwrites; };
+    span.SetRStart(5);
+    span.SetREnd(9);
+    span.Delete();
+    EXPECT_EQ(word.RStart(), 3);
+    EXPECT_EQ(word.REnd(), 4);
+    EXPECT_EQ(wordOverwrites, 0);
+    span.SetRStart(1);
+    span.SetREnd(9);
+    span.Delete();
+    EXPECT_EQ(word.RStart(), 1);
+    EXPECT_EQ(word.REnd(), 0);
+    EXPECT_EQ(wordOverwrites, 1);
+
+    // Insertions: at RStart the range shifts, inside it grows, right after it stays outside.
+    memo.SetText("abcdef");
+    word.SetRStart(2);
+    word.SetREnd(4);
+    auto insertAt = [&](int32_t pos, const char* text) {
+        TMCRange place(&memo);
+        place.SetRStart(pos);
+        place.SetREnd(pos - 1);
+        place.SetText(text);
+    };
+    insertAt(2, "__");
+    EXPECT_EQ(word.RStart(), 4);
+    EXPECT_EQ(word.REnd(), 6);
+    insertAt(5, "+");
+    EXPECT_EQ(word.REnd(), 7);
+    insertAt(8, "!");
+    EXPECT_EQ(word.REnd(), 7);
+    EXPECT_EQ(word.GetText(), "b+cd");
+}
+
+TEST(TrackedRanges, SettersClampAndAssignCopiesEnds) {
+    TMemoComponent memo;
+    memo.SetText("hello");
+    TMCRange range(&memo);
+    range.SetRStart(-4);
+    EXPECT_EQ(range.RStart(), 1);
+    range.SetREnd(99);
+    EXPECT_EQ(range.REnd(), 5);
+    range.SetRStart(9);
+    EXPECT_EQ(range.RStart(), 6);
+    EXPECT_EQ(range.REnd(), 5);
+    range.SetRStart(2);
+    range.SetRLength(2);
+    EXPECT_EQ(range.GetText(), "el");
+    range.SetREnd(0);
+    EXPECT_EQ(range.REnd(), 1);
+
+    int changes = 0;
+    TMCRange copy(&memo);
+    copy.OnChange = [&](TCustomRange&) { ++changes; };
+    range.SetRStart(2);
+    range.SetREnd(4);
+    copy.Assign(range);
+    EXPECT_EQ(copy.RStart(), 2);
+    EXPECT_EQ(copy.REnd(), 4);
+    EXPECT_EQ(changes, 1); // one bracket around both ends
+    EXPECT_THROW(copy.Assign(TOwnedPersistent(nullptr)), EAssignError);
+
+    // Without an editor a range reads as empty and answers row 1.
+    TMCRange loose(static_cast<TMemoComponent*>(nullptr));
+    EXPECT_EQ(loose.GetText(), "");
+    EXPECT_EQ(loose.GetStartRowCol(), (TRowCol{1, 1}));
+    EXPECT_EQ(loose.GetEndRowCol(), (TRowCol{1, 0}));
+
+    memo.SelectAll();
+    EXPECT_EQ(memo.Selection().RStart(), 1);
+    EXPECT_EQ(memo.Selection().REnd(), 5);
+    memo.ClearSelection();
+    EXPECT_EQ(memo.Text(), "");
+}
+
+TEST(TrackedRanges, RegistryFreesItsRangesAndFindsThemInOrder) {
+    auto memo = std::make_unique<TMemoComponent>();
+    TMCRanges& ranges = memo->Ranges();
+    int before = ranges.Count(); // the view and the selection
+    TMCRange& first = ranges.Create<TMCRange>();
+    TMCRange& second = ranges.Create<TMCRange>();
+    TMCRange& third = ranges.Create<TMCRange>();
+    EXPECT_EQ(ranges.Count(), before + 3);
+    TFastObjectContainer::Free(&second);
+    EXPECT_EQ(ranges.Count(), before + 2);
+    EXPECT_EQ(ranges.Items(before), &first);
+    EXPECT_EQ(ranges.Items(before + 1), &third);
+    EXPECT_THROW(ranges.Items(before + 2), Exception);
+    EXPECT_TRUE(ranges.IndexIsConsistent());
+    memo.reset(); // frees first and third; sanitizers catch a leak or a double free
+}
+
+TEST(Selection, ExtendToFlipsDirectionAndKeepsTheAnchor) {
+    TMemoComponent memo;
+    memo.SetText("0123456789");
+    TSelectionRange& selection = memo.Selection();
+    selection.MoveCaret(5);
+    selection.ExtendTo(4);
+    EXPECT_TRUE(selection.Backwards());
+    EXPECT_EQ(selection.RStart(), 4);
+    EXPECT_EQ(selection.REnd(), 4);
+    EXPECT_EQ(selection.CaretPos(), 4);
+    selection.ExtendTo(5);
+    selection.ExtendTo(6);
+    EXPECT_FALSE(selection.Backwards());
+    EXPECT_EQ(selection.RStart(), 5);
+    EXPECT_EQ(selection.REnd(), 5);
+    EXPECT_EQ(selection.CaretPos(), 6);
+
+    // Typing replaces the selection and leaves the caret after the new text.
+    selection.SetText("ab\ncd");
+    EXPECT_EQ(memo.Text(), "0123ab\r\ncd56789");
+    EXPECT_EQ(selection.RLength(), 0);
+    EXPECT_EQ(selection.CaretPos(), 11);
+}
+
+TEST(Selection, DesiredColumnSurvivesVerticalMovesOnly) {
+    TMemoComponent memo;
+    memo.SetTabSize(4);
+    memo.SetText("abcdefgh\r\n\tx\r\nab");
+    TSelectionRange& selection = memo.Selection();
+    selection.MoveCaret(7); // display column 7
+    EXPECT_EQ(selection.DesiredCol(), 7);
+    EXPECT_EQ(selection.ColumnForRow(2), 3); // past "\tx": the row's end
+    EXPECT_EQ(selection.ColumnForRow(3), 3);
+    EXPECT_EQ(selection.ColumnForRow(0), -1); // before the first row
+    EXPECT_EQ(selection.ColumnForRow(4), -1);
+    selection.MoveCaret(memo.RowColToCharPos({2, 2}));
+    EXPECT_EQ(selection.DesiredCol(), 5);
+    selection.SetDesiredCol(7);
+    EXPECT_EQ(selection.DesiredCol(), 7);
+    selection.MoveCaret(1);
+    EXPECT_EQ(selection.DesiredCol(), 1);
+}
+
+TEST(View, ScrollIntoViewMovesTheTopRowByTheMargin) {
+    TFakeHost host(8 * 20 + 2, 130);
+    TMemoComponent memo(&host);
+    memo.WindowCreated();
+    std::string text;
+    for (int i = 1; i <= 40; ++i)
+        text += std::string(static_cast<size_t>(i), 'x') + "\r\n";
+    memo.SetText(text);
+    EXPECT_EQ(memo.VisibleRows(), 10);
+    EXPECT_EQ(memo.VisibleCols(), 20);
+    memo.Selection().MoveCaret(memo.RowColToCharPos({30, 1}));
+    memo.ScrollCaretIntoView();
+    EXPECT_EQ(memo.VisibleRange().TopRow(), 25);
+    EXPECT_EQ(memo.VisibleRange().LeftCol(), 1);
+    // Far right on row 30: the view shifts so the caret sits Margin columns inside.
+    memo.Selection().MoveCaret(memo.RowColToCharPos({30, 31}));
+    memo.Selection().ScrollIntoView(4);
+    EXPECT_EQ(memo.VisibleRange().LeftCol(), 31 - 20 + 4);
+    memo.Selection().MoveCaret(memo.RowColToCharPos({3, 1}));
+    memo.Selection().ScrollIntoView(0);
+    EXPECT_EQ(memo.VisibleRange().TopRow(), 3);
+    EXPECT_EQ(memo.VisibleRange().LeftCol(), 1);
+    memo.VisibleRange().SetTopRow(-5);
+    EXPECT_EQ(memo.VisibleRange().TopRow(), 1);
+    EXPECT_EQ(memo.VisibleRange().RStart(), 1);
+    EXPECT_EQ(memo.VisibleRange().GetEndRowCol(), (TRowCol{12, 0}));
+}
+
+TEST(Caret, FollowsFocusSelectionAndReadOnly) {
+    TFakeHost host(200, 130);
+    TMemoComponent memo(&host);
+    memo.WindowCreated();
+    memo.SetText("abc\r\ndef");
+    EXPECT_FALSE(host.CaretVisible);
+    memo.SetFocused(true);
+    EXPECT_EQ(host.CaretHeight, 11);
+    EXPECT_TRUE(host.CaretVisible);
+    memo.Selection().MoveCaret(6);
+    EXPECT_EQ(host.Caret, (platform::TPoint{2 - 1, 13 + 1})); // row 2, before "d"
+    memo.Selection().ExtendTo(8);
+    EXPECT_FALSE(host.CaretVisible); // a selection hides it
+    memo.SetAlwaysShowCaret(true);
+    EXPECT_TRUE(host.CaretVisible);
+    EXPECT_EQ(host.Caret, (platform::TPoint{2 * 8 + 2 - 1, 13 + 1})); // after "de"
+    memo.SetReadOnly(true);
+    EXPECT_FALSE(host.CaretVisible);
+    memo.SetReadOnly(false);
+    memo.Selection().SetHidden(true);
+    EXPECT_FALSE(host.CaretVisible);
+    memo.Selection().SetHidden(false);
+    memo.SetFocused(false);
+    EXPECT_EQ(host.CaretHeight, 0);
+    EXPECT_FALSE(memo.CaretCreated());
+}
+
+TEST(TrackedRanges, RangesStartingTogetherMayCrossAndStayFindable) {
+    TMemoComponent memo;
+    memo.SetText("0123456789");
+    // Both start at 5: the word moves past the inserted text, the empty mark collapses onto
+    // the edit's start and so overtakes it.
+    TMCRange& word = memo.Ranges().Create<TMCRange>();
+    word.SetRStart(5);
+    word.SetREnd(6);
+    TMCRange& mark = memo.Ranges().Create<TMCRange>();
+    mark.SetRStart(5);
+    mark.SetREnd(4);
+    TMCRange span(&memo);
+    span.SetRStart(2);
+    span.SetREnd(4);
+    span.SetText("abcdef");
+    EXPECT_EQ(word.RStart(), 8);
+    EXPECT_EQ(mark.RStart(), 2);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+    // Both still follow later edits.
+    span.SetRStart(1);
+    span.SetREnd(0);
+    span.SetText("++");
+    EXPECT_EQ(word.GetText(), "45");
+    EXPECT_EQ(mark.RStart(), 4);
+
+    // A handler that edits while ranges are being moved is refused.
+    word.OnOverwrite = [&](TCustomRange&) { memo.Lines().Add("x"); };
+    span.SetRStart(word.RStart());
+    span.SetREnd(word.REnd());
+    EXPECT_THROW(span.Delete(), Exception);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+}
+
+TEST(Painting, DefaultFormattingHighlightsTheSelectedPart) {
+    TMemoComponent memo;
+    memo.SetText("ab\r\ncd");
+    memo.Selection().SetRStart(2);
+    memo.Selection().SetREnd(2);
+    TMCRange row(&memo);
+    row.SetRStart(1);
+    row.SetREnd(4);
+    TFormattedRangeArray pieces;
+    memo.GetFormattedRanges(row, pieces);
+    std::vector<std::unique_ptr<TCustomFormattedRange>> owned(pieces.begin(), pieces.end());
+    ASSERT_EQ(owned.size(), 3u);
+    EXPECT_EQ(owned[0]->GetText(), "a");
+    EXPECT_EQ(owned[0]->Color(), clWindow);
+    EXPECT_EQ(owned[1]->GetText(), "b");
+    EXPECT_EQ(owned[1]->Color(), clHighlight);
+    EXPECT_EQ(owned[2]->GetText(), "\r\n");
+    EXPECT_TRUE(owned[2]->FreeAfterPaint());
+    memo.Selection().SetHidden(true);
+    pieces.clear();
+    memo.GetFormattedRanges(row, pieces);
+    ASSERT_EQ(pieces.size(), 1u);
+    std::unique_ptr<TCustomFormattedRange> whole(pieces[0]);
+    EXPECT_EQ(whole->GetText(), "ab\r\n");
+}
+
+TEST(Painting, OnlyChangedPartsRepaintAndThePaintLockHoldsThemBack) {
+    TFakeHost host(200, 130);
+    TMemoComponent memo(&host);
+    memo.WindowCreated();
+    memo.SetText("abcdef\r\nghijkl");
+    auto paintsDuring = [&](auto&& action) {
+        int before = host.Invalidations;
+        action();
+        return host.Invalidations - before;
+    };
+    TSelectionRange& selection = memo.Selection();
+    EXPECT_EQ(paintsDuring([&] { selection.MoveCaret(3); }), 0); // a caret paints nothing
+    EXPECT_EQ(paintsDuring([&] { selection.ExtendTo(5); }), 1);  // the added tail
+    EXPECT_EQ(paintsDuring([&] { selection.ExtendTo(5); }), 0);
+    EXPECT_EQ(paintsDuring([&] { selection.MoveCaret(9); }), 1); // the old selection
+    EXPECT_EQ(paintsDuring([&] { selection.SetText("x"); }), 1);
+    EXPECT_EQ(paintsDuring([&] {
+                  memo.VisibleRange().BeginUpdate();
+                  memo.Lines().Add("more");
+                  selection.ExtendTo(1);
+                  memo.VisibleRange().CancelUpdate();
+              }),
+              0);
+
+    // Without a window nothing paints and nothing fails.
+    TMemoComponent headless;
+    headless.SetText("abc");
+    headless.Selection().ExtendTo(3);
+    headless.VisibleRange().Paint();
+    EXPECT_EQ(headless.VisibleRows(), 0);
+    EXPECT_FALSE(headless.CaretShown());
+}
