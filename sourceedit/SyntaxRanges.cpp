@@ -1,0 +1,133 @@
+#include "sourceedit/SyntaxRanges.h"
+
+#include "sourceedit/SourceEdit.h"
+
+TSyntaxRange::TSyntaxRange(TFastObjectContainer* container, TMemoComponent* memo)
+    : TCustomFormattedRange(container, memo) {}
+
+TSyntaxRange::~TSyntaxRange() {
+    // While the registry itself goes, the chain goes with it: nothing to unlink.
+    if (FLinked && Container() && !Container()->Destroying()) SourceEdit()->Unlink(*this);
+}
+
+TSourceEdit* TSyntaxRange::SourceEdit() const {
+    return dynamic_cast<TSourceEdit*>(Memo());
+}
+
+const TSourceFont& TSyntaxRange::EditorFont() const {
+    static const TSourceFont plain;
+    TSourceEdit* edit = SourceEdit();
+    return edit ? edit->Font() : plain;
+}
+
+TColor TSyntaxRange::GetColor() const {
+    return Memo() ? Memo()->Color() : clWindow;
+}
+
+void TSyntaxRange::UpdateLevel() {
+    FParenthesisLevel = FPrevRange ? FPrevRange->LevelAfter() : 0;
+}
+
+bool TSyntaxRange::InsertAndMerge(TSyntaxRange*& cursor) {
+    TSourceEdit* edit = SourceEdit();
+    return edit ? edit->MergeSyntaxRange(this, cursor) : false;
+}
+
+bool TSyntaxRange::SameAs(const TSyntaxRange& other) const {
+    return other.REnd() == REnd();
+}
+
+bool TNormalTextRange::SameAs(const TSyntaxRange& other) const {
+    return TSyntaxRange::SameAs(other) && dynamic_cast<const TNormalTextRange*>(&other);
+}
+
+bool TCustomTextRange::SameAs(const TSyntaxRange& other) const {
+    return TSyntaxRange::SameAs(other) && dynamic_cast<const TCustomTextRange*>(&other);
+}
+
+const TSourceFont& TWordListRange::GetFont() const {
+    return FWordList ? FWordList->Font() : EditorFont();
+}
+
+bool TWordListRange::SameAs(const TSyntaxRange& other) const {
+    auto* range = dynamic_cast<const TWordListRange*>(&other);
+    return TSyntaxRange::SameAs(other) && range && range->FWordList == FWordList;
+}
+
+std::string TWordListRange::AttributeText() const {
+    return FWordList ? FWordList->DisplayName() : std::string();
+}
+
+const TSourceFont& TNumberRange::GetFont() const {
+    TSourceEdit* edit = SourceEdit();
+    if (edit && edit->SyntaxColoring().Enabled()) return edit->SyntaxColoring().NumberFont();
+    return EditorFont();
+}
+
+bool TNumberRange::SameAs(const TSyntaxRange& other) const {
+    auto* range = dynamic_cast<const TNumberRange*>(&other);
+    return TSyntaxRange::SameAs(other) && range && range->FNumber == FNumber;
+}
+
+const TSourceFont& TSymbolRange::GetFont() const {
+    TSourceEdit* edit = SourceEdit();
+    if (edit && edit->SyntaxColoring().Enabled()) return edit->SyntaxColoring().SymbolFont();
+    return EditorFont();
+}
+
+bool TSymbolRange::SameAs(const TSyntaxRange& other) const {
+    auto* range = dynamic_cast<const TSymbolRange*>(&other);
+    return TSyntaxRange::SameAs(other) && range && range->FSymbol == FSymbol;
+}
+
+const TSourceFont& TParenthesisRange::GetFont() const {
+    TSourceEdit* edit = SourceEdit();
+    if (!edit || !edit->SyntaxColoring().Enabled()) return EditorFont();
+    // One font for every parenthesis; each takes its level's colour when it is asked for.
+    TSyntaxColoring& coloring = edit->SyntaxColoring();
+    coloring.ParenthesisFont().Color = coloring.ParenthesisColor(ParenthesisLevel() - 1);
+    return coloring.ParenthesisFont();
+}
+
+bool TParenthesisRange::SameAs(const TSyntaxRange& other) const {
+    auto* range = dynamic_cast<const TParenthesisRange*>(&other);
+    return TSyntaxRange::SameAs(other) && range && range->FStyle == FStyle;
+}
+
+std::string TParenthesisRange::AttributeText() const {
+    return FStyle == TParenthesisStyle::psClosing ? "psClosing" : "psOpening";
+}
+
+void TParenthesisRange::UpdateLevel() {
+    int before = PrevRange() ? PrevRange()->LevelAfter() : 0;
+    SetParenthesisLevel(FStyle == TParenthesisStyle::psClosing ? before : before + 1);
+}
+
+int TParenthesisRange::LevelAfter() const {
+    return FStyle == TParenthesisStyle::psClosing ? ParenthesisLevel() - 1 : ParenthesisLevel();
+}
+
+void TParenthesisRange::UpdateLevelAndRepaint() {
+    int old = ParenthesisLevel();
+    UpdateLevel();
+    if (ParenthesisLevel() != old) Paint();
+}
+
+const TSourceFont& TCustomStyleRange::GetFont() const {
+    return FStyle ? FStyle->Font() : EditorFont();
+}
+
+bool TCustomStyleRange::SameAs(const TSyntaxRange& other) const {
+    auto* range = dynamic_cast<const TCustomStyleRange*>(&other);
+    return TSyntaxRange::SameAs(other) && range && range->FStyle == FStyle;
+}
+
+std::string TCustomStyleRange::AttributeText() const {
+    return FStyle ? FStyle->DisplayName() : std::string();
+}
+
+const TSourceFont& PieceFont(const TSourceEdit& edit, const TCustomFormattedRange& piece) {
+    if (auto* range = dynamic_cast<const TSyntaxRange*>(&piece)) return range->GetFont();
+    if (auto* fonted = dynamic_cast<const TFontedRange*>(&piece)) return fonted->Font();
+    return edit.Font();
+}
