@@ -58,24 +58,27 @@ private:
 // ---------------------------------------------------------------- text access
 
 // Reads the editor's bytes for one scan or split. A scan of the whole text reads the buffer
-// directly; a local one reads byte by byte so that the buffer's gap stays at the edit.
+// directly; a local one copies a window of the text at a time, so that the buffer's gap stays
+// at the edit.
 class TTextReader {
 public:
-    TTextReader(const TSourceEdit& edit, bool whole)
-        : FEdit(edit), FLength(edit.TextLength()), FWhole(whole) {
-        if (whole) FView = edit.Text();
+    TTextReader(const TSourceEdit& edit, bool whole) : FEdit(edit), FLength(edit.TextLength()) {
+        if (whole) {
+            FView = edit.Text();
+            FBase = 1;
+        }
     }
     int32_t Length() const { return FLength; }
     unsigned char At(int32_t pos) const {
         if (pos < 1 || pos > FLength) return 0;
-        return static_cast<unsigned char>(FWhole ? FView[static_cast<size_t>(pos - 1)]
-                                                 : FEdit.CharAt(pos));
+        if (pos < FBase || pos >= FBase + static_cast<int32_t>(FView.size())) Load(pos);
+        return static_cast<unsigned char>(FView[static_cast<size_t>(pos - FBase)]);
     }
     std::string Slice(int32_t pos, int32_t count) const {
-        if (FWhole) {
-            if (pos > FLength || count <= 0) return {};
-            return std::string(FView.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(count)));
-        }
+        if (pos < 1 || pos > FLength || count <= 0) return {};
+        count = std::min(count, FLength - pos + 1);
+        if (pos >= FBase && pos + count <= FBase + static_cast<int32_t>(FView.size()))
+            return std::string(FView.substr(static_cast<size_t>(pos - FBase), static_cast<size_t>(count)));
         return FEdit.TextAt(pos, count);
     }
     bool StartsWith(int32_t pos, std::string_view text) const {
@@ -100,10 +103,19 @@ public:
     }
 
 private:
+    void Load(int32_t pos) const {
+        // A little before pos too: the scanner looks back a few bytes.
+        FBase = std::max(1, pos - 64);
+        FWindow = FEdit.TextAt(FBase, kWindow);
+        FView = FWindow;
+    }
+
+    static constexpr int32_t kWindow = 4096;
     const TSourceEdit& FEdit;
     int32_t FLength;
-    bool FWhole;
-    std::string_view FView;
+    mutable int32_t FBase = 1;
+    mutable std::string FWindow;
+    mutable std::string_view FView;
 };
 
 // ---------------------------------------------------------------- the scanner
@@ -141,6 +153,7 @@ private:
     }
     bool Escaped(int32_t markerStart) const;
     TSyntaxRange* RunStartBefore(TSyntaxRange* start) const;
+    void ContinueText();
     int32_t FindStyleEnd(const TCustomStyle& style);
 
     TSourceEdit& FEdit;
@@ -361,6 +374,29 @@ void TSourceEdit::TScanner::Classify() {
     StartRun(TKind::Text);
     if (!IsWordChar(c)) FMark = FPos;
     Extend(FText.CharLength(FPos));
+    // Right after a range was emitted the next place decides whether the scan stops.
+    if (!FSynced && FStyles.Count() == 0) ContinueText();
+}
+
+// The characters that follow in the same text run, each exactly as the rules above would
+// take it (no style can begin, the run goes on), without the full classification.
+void TSourceEdit::TScanner::ContinueText() {
+    const bool split = FEdit.SplitOnFly();
+    while (FPos <= FText.Length()) {
+        const unsigned char c = FText.At(FPos);
+        if (c == '(' || c == ')') return;
+        if (IsSymbolChar(c)) {
+            // A symbol joins the run only while a chunk is short; "." and signs decide more.
+            if (!split || FRunLength > 128) return;
+            FRunLength += 1;
+            FPos += 1;
+            continue;
+        }
+        if (!IsWordChar(c)) FMark = FPos;
+        const int32_t length = c >= 0x81 ? FText.CharLength(FPos) : 1;
+        FRunLength += length;
+        FPos += length;
+    }
 }
 
 void TSourceEdit::TScanner::StartRun(TKind kind) {

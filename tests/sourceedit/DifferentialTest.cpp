@@ -12,7 +12,7 @@
 
 namespace {
 
-void ConfigureStyles(TSourceEdit& edit, bool splitOnFly) {
+void ConfigureStyles(TSourceEdit& edit, bool splitOnFly, bool customStyles) {
     TSyntaxColoring& coloring = edit.SyntaxColoring();
     coloring.BeginUpdate();
     TWordList& words = coloring.WordLists().Add();
@@ -22,6 +22,12 @@ void ConfigureStyles(TSourceEdit& edit, bool splitOnFly) {
     TWordList& exact = coloring.WordLists().Add();
     exact.SetCaption("exact");
     exact.SetWords({"Go", "GO", "abc"});
+    coloring.SetParenthesisColors({"$0000FF", "$FF0000"});
+    if (!customStyles) {
+        coloring.EndUpdate();
+        edit.SetSplitOnFly(splitOnFly);
+        return;
+    }
     TCustomStyle& block = coloring.CustomStyles().Add();
     block.SetCaption("block");
     block.SetBeginText("/*");
@@ -48,7 +54,6 @@ void ConfigureStyles(TSourceEdit& edit, bool splitOnFly) {
     directive.SetBeginText("#!");
     directive.SetEndText("#13");
     directive.SetLineStartOnly(true);
-    coloring.SetParenthesisColors({"$0000FF", "$FF0000"});
     coloring.EndUpdate();
     edit.SetSplitOnFly(splitOnFly);
 }
@@ -111,11 +116,11 @@ int32_t OutsideBreak(const TSourceEdit& edit, int32_t pos) {
     return edit.CharAt(pos) == '\n' && edit.CharAt(pos - 1) == '\r' ? pos + 1 : pos;
 }
 
-void RunSequences(bool splitOnFly, uint32_t seed, int sequences, int steps) {
+void RunSequences(bool splitOnFly, bool customStyles, uint32_t seed, int sequences, int steps) {
     std::mt19937 random(seed);
     for (int sequence = 0; sequence < sequences; ++sequence) {
         TSourceEdit edit;
-        ConfigureStyles(edit, splitOnFly);
+        ConfigureStyles(edit, splitOnFly, customStyles);
         edit.SetText(RandomText(random, static_cast<int>(random() % 40)));
         for (int step = 0; step < steps; ++step) {
             const int32_t length = edit.TextLength();
@@ -173,9 +178,12 @@ TEST(Differential, IncrementalChainEqualsFreshChainInBothModes) {
     const uint32_t seed = TestSeed();
     std::cout << "differential seed " << seed << " (set QUORVEL_SEED to repeat)\n";
     ::testing::Test::RecordProperty("seed", std::to_string(seed));
-    for (bool splitOnFly : {false, true}) {
-        SCOPED_TRACE(splitOnFly ? "SplitOnFly" : "split while scanning");
-        RunSequences(splitOnFly, seed, 40, 120);
-        if (HasFatalFailure()) return;
+    for (bool customStyles : {true, false}) {
+        for (bool splitOnFly : {false, true}) {
+            SCOPED_TRACE(std::string(splitOnFly ? "SplitOnFly" : "split while scanning") +
+                         (customStyles ? ", custom styles" : ", no custom styles"));
+            RunSequences(splitOnFly, customStyles, seed, 30, 120);
+            if (HasFatalFailure()) return;
+        }
     }
 }
