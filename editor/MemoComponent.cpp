@@ -41,9 +41,15 @@ TMemoComponent::TMemoComponent(platform::WindowHost* host) : FHost(host) {
     FWholeRange = std::make_unique<TWholeTextRange>(this);
     FVisibleRange = &FRanges->Create<TVisibleRange>(this);
     FSelection = &FRanges->Create<TSelectionRange>(this);
+    if (FHost) FHost->SetEvents(this);
 }
 
 TMemoComponent::~TMemoComponent() {
+    if (FHost) {
+        FHost->SetEvents(nullptr);
+        if (FMouseSelecting || FDragging) FHost->KillTimer(1);
+        if (FDragging) FHost->SetScreenCursor(platform::TCursor::crDefault);
+    }
     FLockNotify = true;
     FRedoList.clear();
     FUndoList.clear();
@@ -425,47 +431,11 @@ void TMemoComponent::UpdateScrollBars() {
 }
 
 void TMemoComponent::WindowCreated() {
+    ApplyWindowStyle();
+    if (FHost) FHost->SetWindowCursor(platform::TCursor::crIBeam);
     UpdateFontMetrics();
     CreateTextCaret();
     UpdateScrollBars();
-}
-
-// The painter, the font metrics and the back buffer come with the window's canvas.
-void TMemoComponent::PaintRowText(TCustomRange&, int, int, int) {}
-void TMemoComponent::PaintMargins(const platform::TRect&, const platform::TRect&,
-                                  platform::Canvas*) {}
-void TMemoComponent::UpdateFontMetrics() {}
-void TMemoComponent::UpdateBitmap() {}
-void TMemoComponent::TrackMouse(int, int) {}
-
-void TMemoComponent::GetFormattedRanges(TCustomRange& range, TFormattedRangeArray& ranges) {
-    auto add = [&](int32_t from, int32_t to, bool highlighted) {
-        auto piece = std::make_unique<TFormattedRange>(this);
-        piece->SetRStart(from);
-        piece->SetREnd(to);
-        piece->SetColor(highlighted ? clHighlight : FColor);
-        piece->SetFreeAfterPaint(true);
-        ranges.push_back(piece.release()); // the painter frees it (FreeAfterPaint)
-    };
-    int32_t from = range.RStart();
-    if (!FSelection->Hidden() && FSelection->RLength() > 0) {
-        int32_t before = std::min(FSelection->RStart() - 1, range.REnd());
-        if (before >= from) add(from, before, false);
-        int32_t selFrom = std::max(FSelection->RStart(), range.RStart());
-        int32_t selTo = std::min(FSelection->REnd(), range.REnd());
-        if (selTo >= selFrom) add(selFrom, selTo, true);
-        from = std::max(FSelection->REnd() + 1, range.RStart());
-    }
-    if (range.REnd() >= from) add(from, range.REnd(), false);
-}
-
-void TMemoComponent::PaintRange(TCustomRange& range) {
-    if (range.Memo() != this || !WindowExists() || FVisibleRange->UpdateCount() > 0) return;
-    if (range.RLength() <= 0 && &range != FVisibleRange && &range != FWholeRange.get() &&
-        range.RStart() < FTextLength)
-        return;
-    // Until the canvas painter exists the window repaints itself whole.
-    FHost->Invalidate();
 }
 
 // ---------------------------------------------------------------- caret

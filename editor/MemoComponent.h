@@ -17,11 +17,10 @@
 #include "editor/ObjList.h"
 #include "editor/Ranges.h"
 #include "editor/TextBuffer.h"
+#include "platform/Canvas.h"
+#include "platform/Input.h"
+#include "platform/WindowEvents.h"
 #include "platform/WindowHost.h"
-
-namespace platform {
-class Canvas;
-}
 
 class TMemoComponent;
 
@@ -58,8 +57,19 @@ enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum class TBorderStyle { bsNone, bsSingle };
 
 using TMemoNotifyEvent = std::function<void(TMemoComponent& sender)>;
+// The standard input events: they fire before the editor acts; setting the key (the
+// character) to 0 suppresses the editor's own handling.
+using TMemoKeyEvent =
+    std::function<void(TMemoComponent& sender, uint16_t& key, platform::TShiftState shift)>;
+using TMemoKeyPressEvent = std::function<void(TMemoComponent& sender, char& key)>;
+using TMemoMouseEvent = std::function<void(TMemoComponent& sender, platform::TMouseButton button,
+                                           platform::TShiftState shift, int x, int y)>;
+using TMemoMouseMoveEvent =
+    std::function<void(TMemoComponent& sender, platform::TShiftState shift, int x, int y)>;
 
-class TMemoComponent {
+// The editor is its host's event sink: the host reports paint, size, focus, keys, mouse,
+// scroll bars and timers to it.
+class TMemoComponent : public platform::WindowEvents {
 public:
     // Without a host the editor paints, scrolls and shows a caret nowhere.
     explicit TMemoComponent(platform::WindowHost* host = nullptr);
@@ -177,11 +187,11 @@ public:
     platform::WindowHost* Host() const { return FHost; }
     bool WindowExists() const { return FHost && FHost->WindowExists(); }
     TScrollStyle ScrollBars() const { return FScrollBars; }
-    void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+    void SetScrollBars(TScrollStyle value);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle value) { FBorderStyle = value; }
+    void SetBorderStyle(TBorderStyle value);
     bool Bitmapped() const { return FBitmapped; }
-    void SetBitmapped(bool value) { FBitmapped = value; }
+    void SetBitmapped(bool value);
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool value);
     bool AllowUndo() const { return FAllowUndo; }
@@ -207,9 +217,56 @@ public:
     int VisibleRows() const { return FVisibleRows; }
     int VisibleCols() const { return FVisibleCols; }
 
-    // The window came to exist, or changed its size: measure and size the scroll bars.
+    // The window came to exist: give it its style and I-beam cursor, measure the font and
+    // size the scroll bars.
     void WindowCreated();
-    void Resized() { UpdateScrollBars(); }
+
+    // Window events.
+    void Paint() override;
+    void Resized() override;
+    void FocusChanged(bool focused) override { SetFocused(focused); }
+    void KeyDown(uint16_t key, platform::TShiftState shift) override;
+    void KeyUp(uint16_t key, platform::TShiftState shift) override;
+    void KeyPress(char byte) override;
+    void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x,
+                   int y) override;
+    void MouseMove(platform::TShiftState shift, int x, int y) override;
+    void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x,
+                 int y) override;
+    void DblClick() override;
+    bool MouseWheel(int delta, platform::TShiftState shift) override;
+    void Scroll(platform::TScrollBarKind bar, platform::TScrollCode code, int position) override;
+    void Timer(int id) override;
+
+    TMemoKeyEvent OnKeyDown;
+    TMemoKeyEvent OnKeyUp;
+    TMemoKeyPressEvent OnKeyPress;
+    TMemoMouseEvent OnMouseDown;
+    TMemoMouseEvent OnMouseUp;
+    TMemoMouseMoveEvent OnMouseMove;
+    TMemoNotifyEvent OnDblClick;
+
+    // The clipboard commands (the clear command is ClearSelection).
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+
+    // The text position under a client point.
+    int32_t PositionAt(int x, int y) const;
+
+    // The font; a change measures the grid again and repaints.
+    const platform::TFontData& Font() const { return FFont; }
+    void SetFont(const platform::TFontData& font);
+    // Of bold and italic, the styles that would change the width of a cell; never drawn.
+    TFontStyles WidthStyles() const { return FWidthStyles; }
+    // The back buffer while Bitmapped (nullptr before the first paint).
+    platform::Bitmap* BackBuffer() const { return FBitmap.get(); }
+
+    // Mouse state.
+    bool MouseSelecting() const { return FMouseSelecting; }
+    bool DragPending() const { return FDragPending; }
+    bool InDblClick() const { return FInDblClick; }
+    TMCRange* DragTarget() const { return FDragTarget; }
 
     // Paints the rows of range now (Range.Paint).
     void PaintRange(TCustomRange& range);
@@ -232,6 +289,24 @@ private:
     void CountRowWidth(int32_t width, int delta);
     void MeasureAllRows();
     int32_t DisplayWalk(int32_t start, int32_t count) const;
+
+    // Painting and scrolling.
+    void ApplyWindowStyle();
+    platform::Canvas* PaintCanvas();
+    void HideCaretFor(const TCustomRange& range);
+    void VisibleRangeChanged(const platform::TRect& lastRect);
+    void FillClient(platform::Canvas& canvas, const platform::TRect& rect);
+
+    // Keyboard and mouse.
+    void ReadOnlyKey(uint16_t key, platform::TShiftState modifiers);
+    void MoveByKey(uint16_t key, platform::TShiftState modifiers);
+    int32_t WordLeft(int32_t pos) const;
+    int32_t WordRight(int32_t pos) const;
+    void MouseMoved(platform::TShiftState shift, int x, int y);
+    void RefreshDragMark(bool copy);
+    void CancelDrag();
+    void StopMouseTracking();
+    void FreeDragTarget();
 
     platform::WindowHost* FHost;
     TTextBuffer FText;
@@ -258,6 +333,10 @@ private:
     bool FCaretCreated = false;
     bool FCaretShown = false;
     bool FDragging = false;
+    bool FMouseSelecting = false;
+    bool FDragPending = false;
+    bool FInDblClick = false;
+    TMCRange* FDragTarget = nullptr; // tracked: owned by FRanges
 
     TScrollStyle FScrollBars = TScrollStyle::ssBoth;
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
@@ -271,6 +350,10 @@ private:
     bool FDragDropEditing = false;
     bool FRemoveTrailingSpaces = false;
     TColor FColor = clWindow;
+
+    platform::TFontData FFont;
+    TFontStyles FWidthStyles;
+    std::unique_ptr<platform::Bitmap> FBitmap;
 
     int FCharWidth = 8;
     int FLineHeight = 13;

@@ -445,9 +445,27 @@ void TVisibleRange::DoBeginUpdate() {
 
 void TVisibleRange::DoChange() {
     TCustomRange::DoChange();
-    if (!FMemo || !FMemo->WindowExists() || CurrentRect() == FLastRect) return;
-    FMemo->HideTextCaret();
-    Paint();
-    FMemo->PlaceCaret();
-    FMemo->ShowTextCaret();
+    if (FMemo) FMemo->VisibleRangeChanged(FLastRect);
+}
+
+// ---------------------------------------------------------------- formatted ranges
+
+void TCustomFormattedRange::AssignTo(TPersistent& dest) const {
+    TMCRange::AssignTo(dest);
+    if (auto* formatted = dynamic_cast<TCustomFormattedRange*>(&dest)) {
+        formatted->SetColor(GetColor());
+        formatted->SetFont(GetFont());
+    }
+}
+
+void TFormattedRange::AdjustFontStyle() {
+    if (FMemo) FFont.Style = FFont.Style - FMemo->WidthStyles();
+}
+
+TColor TNormalFormattedRange::GetColor() const {
+    return FMemo ? FMemo->Color() : clWindow;
+}
+
+platform::TFontData TNormalFormattedRange::GetFont() const {
+    return FMemo ? FMemo->Font() : platform::TFontData();
 }

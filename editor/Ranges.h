@@ -13,6 +13,7 @@
 
 #include "base/Color.h"
 #include "editor/ObjList.h"
+#include "platform/Canvas.h"
 #include "platform/WindowHost.h"
 
 class TMemoComponent;
@@ -271,7 +272,7 @@ private:
     platform::TRect FLastRect;
 };
 
-// A span painted in one colour. The painter frees those with FreeAfterPaint set.
+// A span painted in one colour and font. The painter frees those with FreeAfterPaint set.
 class TCustomFormattedRange : public TMCRange {
 public:
     using TMCRange::TMCRange;
@@ -279,24 +280,47 @@ public:
     bool FreeAfterPaint() const { return FFreeAfterPaint; }
     void SetFreeAfterPaint(bool value) { FFreeAfterPaint = value; }
     TColor Color() const { return GetColor(); }
+    platform::TFontData Font() const { return GetFont(); }
 
     virtual TColor GetColor() const = 0;
+    virtual platform::TFontData GetFont() const = 0;
     virtual void SetColor(TColor) {}
+    virtual void SetFont(const platform::TFontData&) {}
+    // Drops the editor's width-changing styles (WidthStyles) from the range's font, so that
+    // no style breaks the character grid.
+    virtual void AdjustFontStyle() {}
+
+protected:
+    void AssignTo(TPersistent& dest) const override;
 
 private:
     bool FFreeAfterPaint = false;
 };
 
-// A formatted range with a colour of its own.
+// A formatted range with a colour and a font of its own.
 class TFormattedRange : public TCustomFormattedRange {
 public:
     using TCustomFormattedRange::TCustomFormattedRange;
     const char* ClassName() const override { return "TFormattedRange"; }
     TColor GetColor() const override { return FColor; }
+    platform::TFontData GetFont() const override { return FFont; }
     void SetColor(TColor value) override { FColor = value; }
+    void SetFont(const platform::TFontData& value) override { FFont = value; }
+    void AdjustFontStyle() override;
 
 private:
     TColor FColor = clWindow;
+    platform::TFontData FFont;
+};
+
+// A formatted range in the editor's own colour and font (clWindow and the default font
+// without an editor). The editor's own styles never change the grid, so it adjusts nothing.
+class TNormalFormattedRange : public TCustomFormattedRange {
+public:
+    using TCustomFormattedRange::TCustomFormattedRange;
+    const char* ClassName() const override { return "TNormalFormattedRange"; }
+    TColor GetColor() const override;
+    platform::TFontData GetFont() const override;
 };
 
 // The coloured pieces of one row, in order, as the formatting hook hands them to the painter.

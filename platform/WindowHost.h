@@ -1,21 +1,16 @@
 // platform::WindowHost: the window an editor draws into (client size, scroll bars, caret, repaint).
 #pragma once
 
+#include <memory>
+
+#include "platform/Canvas.h"
+#include "platform/Geometry.h"
+#include "platform/Input.h"
+
 namespace platform {
 
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
-
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    bool operator==(const TRect&) const = default;
-};
+class Clipboard;
+class WindowEvents;
 
 enum class TScrollBarKind { Horizontal, Vertical };
 
@@ -44,6 +39,70 @@ public:
     virtual void ShowCaret() = 0;
     virtual void HideCaret() = 0;
     virtual void SetCaretPosition(int x, int y) = 0;
+
+    // The services below have neutral defaults so that a host may offer only what it needs.
+
+    // Events go to events (none: they are dropped). The host never owns it.
+    virtual void SetEvents(WindowEvents* events) { (void)events; }
+
+    // Part of the client area needs painting.
+    virtual void InvalidateRect(const TRect& rect) {
+        (void)rect;
+        Invalidate();
+    }
+    // Runs the pending paints now.
+    virtual void Update() {}
+    // Draws straight onto the window; nullptr when the window cannot be drawn on.
+    virtual Canvas* WindowCanvas() { return nullptr; }
+    // An off-screen bitmap whose canvas resolves colours and fonts as the window does.
+    virtual std::unique_ptr<Bitmap> CreateBitmap(int width, int height) {
+        (void)width;
+        (void)height;
+        return nullptr;
+    }
+    // Moves the window's pixels inside rect by dy (down when positive); pixels moved out of
+    // rect are lost. Returns the part of rect that nothing moved into (empty when none),
+    // which the caller paints: nothing is invalidated. A host that cannot move pixels
+    // returns all of rect.
+    virtual TRect ScrollWindow(int dy, const TRect& rect) {
+        (void)dy;
+        return rect;
+    }
+
+    // The bar's position as last set (clamped to minimum .. maximum - page + 1).
+    virtual int ScrollPosition(TScrollBarKind bar) const {
+        (void)bar;
+        return 0;
+    }
+    // Which scroll bars the window shows, and whether it has a sunken client edge.
+    virtual void SetWindowStyle(bool horizontalBar, bool verticalBar, bool sunkenEdge) {
+        (void)horizontalBar;
+        (void)verticalBar;
+        (void)sunkenEdge;
+    }
+
+    // A repeating timer: WindowEvents::Timer(id) every intervalMs until killed. Setting a
+    // running id restarts it.
+    virtual void SetTimer(int id, int intervalMs) {
+        (void)id;
+        (void)intervalMs;
+    }
+    virtual void KillTimer(int id) { (void)id; }
+
+    // The cursor over the window, and the cursor over the whole screen (crDefault: none).
+    virtual void SetWindowCursor(TCursor cursor) { (void)cursor; }
+    virtual void SetScreenCursor(TCursor cursor) { (void)cursor; }
+
+    // False when the window could not take the focus.
+    virtual bool SetFocus() { return false; }
+    virtual bool HasFocus() const { return false; }
+    // The mouse in client coordinates (outside the client area too), and the modifiers and
+    // buttons held now.
+    virtual TPoint MousePosition() const { return {}; }
+    virtual TShiftState KeyState() const { return {}; }
+
+    // nullptr when there is no clipboard.
+    virtual Clipboard* GetClipboard() { return nullptr; }
 };
 
 } // namespace platform
