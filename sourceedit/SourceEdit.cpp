@@ -490,7 +490,8 @@ void TSourceEdit::TScanner::EmitSplitText() {
 // ---------------------------------------------------------------- TSourceEdit
 
 TSourceEdit::TSourceEdit(platform::WindowHost* host)
-    : TMemoComponent(host), FSyntaxColoring(std::make_unique<TSyntaxColoring>(this)) {
+    : TMemoComponent(host), FSyntaxColoring(std::make_unique<TSyntaxColoring>(this)),
+      FColoredFont(Font()) {
     // The category fonts exist from the start; the text is empty, so nothing is scanned.
     FSyntaxColoring->Rebuild();
 }
@@ -648,14 +649,10 @@ void TSourceEdit::SetSplitOnFly(bool value) {
     RecolorAll();
 }
 
-void TSourceEdit::SetFont(const TSourceFont& value) {
-    if (value == FFont) return;
-    FFont = value;
-    FontChanged();
-}
-
-void TSourceEdit::FontChanged() {
-    UpdateFontMetrics();
+void TSourceEdit::UpdateFontMetrics() {
+    TMemoComponent::UpdateFontMetrics();
+    if (Font() == FColoredFont) return;
+    FColoredFont = Font();
     FSyntaxColoring->Rebuild();
 }
 
@@ -688,7 +685,7 @@ void TSourceEdit::AddSegments(TSyntaxRange& range, bool temporary, TCustomRange&
             ranges.push_back(&range);
             return;
         }
-        auto copy = std::make_unique<TFontedRange>(this);
+        auto copy = std::make_unique<TFormattedRange>(nullptr, this);
         copy->SetRStart(start);
         copy->SetREnd(lastEnd);
         TSourceFont font = range.GetFont();
@@ -791,7 +788,17 @@ void TSourceEdit::ExpandBlock(const std::string& first, const std::string& inden
     ScrollCaretIntoView();
 }
 
-void TSourceEdit::KeyPress(char& key) {
+void TSourceEdit::KeyPress(char byte) {
+    SourceKeyPress(byte);
+    if (byte != 0) TMemoComponent::KeyPress(byte);
+}
+
+void TSourceEdit::KeyDown(uint16_t key, platform::TShiftState shift) {
+    if (key == 9 && TabKeyDown(shift.Contains(platform::TShiftFlag::ssShift))) return;
+    TMemoComponent::KeyDown(key, shift);
+}
+
+void TSourceEdit::SourceKeyPress(char& key) {
     // A read-only editor keeps its text: the base handling refuses the key.
     if (ReadOnly() || key == 0) return;
     const int32_t caret = Selection().RStart();

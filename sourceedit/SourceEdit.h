@@ -56,14 +56,15 @@ public:
     bool SplitOnFly() const { return FSplitOnFly; }
     void SetSplitOnFly(bool value);
 
-    // The editor's font, from which every category font derives.
-    const TSourceFont& Font() const { return FFont; }
-    void SetFont(const TSourceFont& value);
-    virtual void FontChanged();
+    // New font metrics: every category font derives from the editor's font again.
+    void UpdateFontMetrics() override;
 
-    // The source-editing keys, applied before the base key handling. KeyPress sets key to 0
-    // when it handled the key; TabKeyDown returns true when it consumed Tab.
-    void KeyPress(char& key);
+    // The source-editing keys run before the base handling of the key.
+    void KeyPress(char byte) override;
+    void KeyDown(uint16_t key, platform::TShiftState shift) override;
+    // The indentation rules of a typed character; key becomes 0 when they handled it.
+    void SourceKeyPress(char& key);
+    // Tab over rows; true when it consumed the key.
     bool TabKeyDown(bool shiftHeld);
     // 1-based index of the first character that is neither space nor tab; size + 1 if none.
     static int FirstNonBlank(std::string_view s);
@@ -97,7 +98,7 @@ private:
     char FAutoIndentIncreaseStart = '{';
     char FAutoIndentIncreaseEnd = '}';
     bool FSplitOnFly = false;
-    TSourceFont FFont;
+    TSourceFont FColoredFont; // the editor font the category fonts were derived from
 
     TSyntaxRange* FFirstRange = nullptr;
     TSyntaxRange* FLastRange = nullptr;

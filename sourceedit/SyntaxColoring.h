@@ -10,19 +10,13 @@
 
 #include "base/Color.h"
 #include "editor/ObjList.h"
+#include "platform/Canvas.h"
 
 class TSourceEdit;
 class TSyntaxColoring;
 
 // A font as the painter gets it: face, pixel height, style, colour, character set.
-struct TSourceFont {
-    std::string Name = "宋体";
-    int Height = 12;
-    TFontStyles Style;
-    TColor Color = clWindowText;
-    uint8_t Charset = 1; // DEFAULT_CHARSET; GB2312 is 134
-    bool operator==(const TSourceFont&) const = default;
-};
+using TSourceFont = platform::TFontData;
 
 class TWordLists;
 class TCustomStyles;

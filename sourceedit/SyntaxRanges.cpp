@@ -20,6 +20,12 @@ const TSourceFont& TSyntaxRange::EditorFont() const {
     return edit ? edit->Font() : plain;
 }
 
+platform::TFontData TSyntaxRange::GetFont() const {
+    platform::TFontData font = CategoryFont();
+    if (Memo()) font.Style = font.Style - Memo()->WidthStyles();
+    return font;
+}
+
 TColor TSyntaxRange::GetColor() const {
     return Memo() ? Memo()->Color() : clWindow;
 }
@@ -45,7 +51,7 @@ bool TCustomTextRange::SameAs(const TSyntaxRange& other) const {
     return TSyntaxRange::SameAs(other) && dynamic_cast<const TCustomTextRange*>(&other);
 }
 
-const TSourceFont& TWordListRange::GetFont() const {
+const TSourceFont& TWordListRange::CategoryFont() const {
     return FWordList ? FWordList->Font() : EditorFont();
 }
 
@@ -58,7 +64,7 @@ std::string TWordListRange::AttributeText() const {
     return FWordList ? FWordList->DisplayName() : std::string();
 }
 
-const TSourceFont& TNumberRange::GetFont() const {
+const TSourceFont& TNumberRange::CategoryFont() const {
     TSourceEdit* edit = SourceEdit();
     if (edit && edit->SyntaxColoring().Enabled()) return edit->SyntaxColoring().NumberFont();
     return EditorFont();
@@ -69,7 +75,7 @@ bool TNumberRange::SameAs(const TSyntaxRange& other) const {
     return TSyntaxRange::SameAs(other) && range && range->FNumber == FNumber;
 }
 
-const TSourceFont& TSymbolRange::GetFont() const {
+const TSourceFont& TSymbolRange::CategoryFont() const {
     TSourceEdit* edit = SourceEdit();
     if (edit && edit->SyntaxColoring().Enabled()) return edit->SyntaxColoring().SymbolFont();
     return EditorFont();
@@ -80,13 +86,19 @@ bool TSymbolRange::SameAs(const TSyntaxRange& other) const {
     return TSyntaxRange::SameAs(other) && range && range->FSymbol == FSymbol;
 }
 
-const TSourceFont& TParenthesisRange::GetFont() const {
+const TSourceFont& TParenthesisRange::CategoryFont() const {
     TSourceEdit* edit = SourceEdit();
     if (!edit || !edit->SyntaxColoring().Enabled()) return EditorFont();
-    // One font for every parenthesis; each takes its level's colour when it is asked for.
-    TSyntaxColoring& coloring = edit->SyntaxColoring();
-    coloring.ParenthesisFont().Color = coloring.ParenthesisColor(ParenthesisLevel() - 1);
-    return coloring.ParenthesisFont();
+    return edit->SyntaxColoring().ParenthesisFont();
+}
+
+platform::TFontData TParenthesisRange::GetFont() const {
+    platform::TFontData font = TSyntaxRange::GetFont();
+    // Every parenthesis shares one font and takes the colour of its own level.
+    TSourceEdit* edit = SourceEdit();
+    if (edit && edit->SyntaxColoring().Enabled())
+        font.Color = edit->SyntaxColoring().ParenthesisColor(ParenthesisLevel() - 1);
+    return font;
 }
 
 bool TParenthesisRange::SameAs(const TSyntaxRange& other) const {
@@ -113,7 +125,7 @@ void TParenthesisRange::UpdateLevelAndRepaint() {
     if (ParenthesisLevel() != old) Paint();
 }
 
-const TSourceFont& TCustomStyleRange::GetFont() const {
+const TSourceFont& TCustomStyleRange::CategoryFont() const {
     return FStyle ? FStyle->Font() : EditorFont();
 }
 
@@ -126,8 +138,3 @@ std::string TCustomStyleRange::AttributeText() const {
     return FStyle ? FStyle->DisplayName() : std::string();
 }
 
-const TSourceFont& PieceFont(const TSourceEdit& edit, const TCustomFormattedRange& piece) {
-    if (auto* range = dynamic_cast<const TSyntaxRange*>(&piece)) return range->GetFont();
-    if (auto* fonted = dynamic_cast<const TFontedRange*>(&piece)) return fonted->Font();
-    return edit.Font();
-}

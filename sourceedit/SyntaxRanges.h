@@ -1,5 +1,5 @@
-// The coloured ranges of the source editor's chain (TSyntaxRange and its kinds), the pieces
-// with a font of their own that painting hands out, and the chain's diagnostic record.
+// The coloured ranges of the source editor's chain (TSyntaxRange and its kinds) and the
+// chain's diagnostic record.
 #pragma once
 
 #include <cstdint>
@@ -10,18 +10,6 @@
 #include "sourceedit/SyntaxColoring.h"
 
 class TSourceEdit;
-
-// A formatted piece that carries a copy of its font (clipped, selected or split pieces).
-class TFontedRange : public TFormattedRange {
-public:
-    using TFormattedRange::TFormattedRange;
-    const char* ClassName() const override { return "TFontedRange"; }
-    const TSourceFont& Font() const { return FFont; }
-    void SetFont(const TSourceFont& font) { FFont = font; }
-
-private:
-    TSourceFont FFont;
-};
 
 // One coloured range of the chain that tiles the text.
 class TSyntaxRange : public TCustomFormattedRange {
@@ -36,7 +24,10 @@ public:
     TSyntaxRange* PrevRange() const { return FPrevRange; }
 
     TColor GetColor() const override;
-    virtual const TSourceFont& GetFont() const = 0;
+    // The category's font, less the styles that would break the editor's character grid.
+    platform::TFontData GetFont() const override;
+    // The category's font as the settings derived it.
+    virtual const TSourceFont& CategoryFont() const = 0;
 
     // Virtual operations, in slot order.
     virtual void UpdateLevel();
@@ -66,7 +57,7 @@ class TNormalTextRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TNormalTextRange"; }
-    const TSourceFont& GetFont() const override { return EditorFont(); }
+    const TSourceFont& CategoryFont() const override { return EditorFont(); }
     bool SameAs(const TSyntaxRange& other) const override;
 };
 
@@ -75,7 +66,7 @@ class TCustomTextRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TCustomTextRange"; }
-    const TSourceFont& GetFont() const override { return EditorFont(); }
+    const TSourceFont& CategoryFont() const override { return EditorFont(); }
     bool SameAs(const TSyntaxRange& other) const override;
 };
 
@@ -83,7 +74,7 @@ class TWordListRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TWordListRange"; }
-    const TSourceFont& GetFont() const override;
+    const TSourceFont& CategoryFont() const override;
     bool SameAs(const TSyntaxRange& other) const override;
     std::string AttributeText() const override;
     TWordList* WordList() const { return FWordList; }
@@ -97,7 +88,7 @@ class TNumberRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TNumberRange"; }
-    const TSourceFont& GetFont() const override;
+    const TSourceFont& CategoryFont() const override;
     bool SameAs(const TSyntaxRange& other) const override;
     std::string AttributeText() const override { return FNumber; }
     const std::string& Number() const { return FNumber; }
@@ -111,7 +102,7 @@ class TSymbolRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TSymbolRange"; }
-    const TSourceFont& GetFont() const override;
+    const TSourceFont& CategoryFont() const override;
     bool SameAs(const TSyntaxRange& other) const override;
     std::string AttributeText() const override { return FSymbol; }
     const std::string& Symbol() const { return FSymbol; }
@@ -127,7 +118,8 @@ class TParenthesisRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TParenthesisRange"; }
-    const TSourceFont& GetFont() const override;
+    const TSourceFont& CategoryFont() const override;
+    platform::TFontData GetFont() const override;
     bool SameAs(const TSyntaxRange& other) const override;
     std::string AttributeText() const override;
     void UpdateLevel() override;
@@ -144,7 +136,7 @@ class TCustomStyleRange : public TSyntaxRange {
 public:
     using TSyntaxRange::TSyntaxRange;
     const char* ClassName() const override { return "TCustomStyleRange"; }
-    const TSourceFont& GetFont() const override;
+    const TSourceFont& CategoryFont() const override;
     bool SameAs(const TSyntaxRange& other) const override;
     std::string AttributeText() const override;
     TCustomStyle* Style() const { return FStyle; }
@@ -166,7 +158,3 @@ struct TDebuggableRange {
     bool operator==(const TDebuggableRange&) const = default;
 };
 using TDebuggableRanges = std::vector<TDebuggableRange>;
-
-// The font a painted piece is drawn in: the chain range's category font, or the copy a
-// clipped piece carries; the editor's font for anything else.
-const TSourceFont& PieceFont(const TSourceEdit& edit, const TCustomFormattedRange& piece);

@@ -47,7 +47,7 @@ TEST(Keys, EnterAndBlockExpansion) {
         edit.SetText(item.Text);
         edit.Selection().MoveCaret(item.Caret);
         char key = item.Key;
-        edit.KeyPress(key);
+        edit.SourceKeyPress(key);
         EXPECT_EQ(WithCaret(edit), item.Expected) << item.Text << " at " << item.Caret;
         EXPECT_EQ(key == 0, item.Handled) << item.Text;
     }
@@ -59,7 +59,7 @@ TEST(Keys, EnterAndBlockExpansion) {
     edit.ClearUndo();
     edit.Selection().MoveCaret(6);
     char key = '\r';
-    edit.KeyPress(key);
+    edit.SourceKeyPress(key);
     EXPECT_EQ(edit.Text(), "f() {\r\n\t\r\n}");
     edit.Undo();
     EXPECT_EQ(edit.Text(), "f() {");
@@ -68,12 +68,12 @@ TEST(Keys, EnterAndBlockExpansion) {
     // Without AutoIndent, Enter is left to the base handling; "{" still expands.
     edit.SetAutoIndent(false);
     key = '\r';
-    edit.KeyPress(key);
+    edit.SourceKeyPress(key);
     EXPECT_EQ(key, '\r');
     EXPECT_EQ(edit.Text(), "f() {");
     edit.SetText("");
     key = '{';
-    edit.KeyPress(key);
+    edit.SourceKeyPress(key);
     EXPECT_EQ(edit.Text(), "{\r\n\t\r\n}");
 
     // Enter over a selection of several rows replaces it, indented like its first row.
@@ -82,7 +82,7 @@ TEST(Keys, EnterAndBlockExpansion) {
     edit.Selection().MoveCaret(4);
     edit.Selection().ExtendTo(9);
     key = '\r';
-    edit.KeyPress(key);
+    edit.SourceKeyPress(key);
     EXPECT_EQ(WithCaret(edit), "  a\r\n  |cd");
 }
 
@@ -93,7 +93,7 @@ TEST(Keys, ReadOnlyEditorKeepsItsText) {
     edit.SetReadOnly(true);
     edit.Selection().MoveCaret(6);
     char key = '\r';
-    edit.KeyPress(key);
+    edit.SourceKeyPress(key);
     EXPECT_EQ(key, '\r');
     edit.Selection().MoveCaret(1);
     edit.Selection().ExtendTo(12);
@@ -126,4 +126,32 @@ TEST(Keys, TabIndentsSelectedRows) {
     EXPECT_EQ(TSourceEdit::FirstNonBlank(""), 1);
     EXPECT_EQ(TSourceEdit::FirstNonBlank(" \t x"), 4);
     EXPECT_EQ(TSourceEdit::FirstNonBlank(" \t"), 3);
+}
+
+TEST(Keys, ThroughTheEditorsKeyHandling) {
+    TSourceEdit edit;
+    edit.SetAutoIndentIncrease(true);
+    edit.SetText("  x");
+    edit.Selection().MoveCaret(4);
+    edit.KeyPress('{'); // after text: the base inserts it as it is
+    EXPECT_EQ(edit.Text(), "  x{");
+    edit.KeyPress('\r');
+    EXPECT_EQ(edit.Text(), "  x{\r\n  \t\r\n  }");
+    EXPECT_EQ(edit.Selection().CaretPos(), 10);
+    edit.KeyPress('y');
+    EXPECT_EQ(edit.Text(), "  x{\r\n  \ty\r\n  }");
+    edit.SelectAll();
+    edit.KeyDown(9, {});
+    EXPECT_EQ(edit.Text(), "\t  x{\r\n\t  \ty\r\n\t  }");
+    edit.KeyDown(9, {platform::TShiftFlag::ssShift, platform::TShiftFlag::ssCtrl});
+    EXPECT_EQ(edit.Text(), "  x{\r\n  \ty\r\n  }");
+
+    edit.SetReadOnly(true);
+    edit.Selection().MoveCaret(5);
+    edit.KeyPress('\r');
+    edit.KeyPress('{');
+    edit.SelectAll();
+    edit.KeyDown(9, {});
+    edit.KeyDown(9, {platform::TShiftFlag::ssShift});
+    EXPECT_EQ(edit.Text(), "  x{\r\n  \ty\r\n  }");
 }
