@@ -1,6 +1,7 @@
 #include "sourceedit/SourceEdit.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace {
 
@@ -55,6 +56,21 @@ private:
 
 } // namespace
 
+namespace {
+
+bool IsPlainTextRange(const TSyntaxRange* range) {
+    return dynamic_cast<const TNormalTextRange*>(range) || dynamic_cast<const TNumberRange*>(range) ||
+           dynamic_cast<const TWordListRange*>(range);
+}
+
+bool IsSwitchableStyle(const TSyntaxRange* range) {
+    if (typeid(*range) != typeid(TCustomStyleRange)) return false;
+    const TCustomStyle* style = static_cast<const TCustomStyleRange*>(range)->Style();
+    return style && style->Switchable();
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- text access
 
 // Reads the editor's bytes for one scan or split. A scan of the whole text reads the buffer
@@ -73,6 +89,13 @@ public:
         if (pos < 1 || pos > FLength) return 0;
         if (pos < FBase || pos >= FBase + static_cast<int32_t>(FView.size())) Load(pos);
         return static_cast<unsigned char>(FView[static_cast<size_t>(pos - FBase)]);
+    }
+    // The bytes from pos on that are at hand without another copy (at least one byte while
+    // pos lies in the text).
+    std::string_view Span(int32_t pos) const {
+        if (pos < 1 || pos > FLength) return {};
+        if (pos < FBase || pos >= FBase + static_cast<int32_t>(FView.size())) Load(pos);
+        return FView.substr(static_cast<size_t>(pos - FBase));
     }
     std::string Slice(int32_t pos, int32_t count) const {
         if (pos < 1 || pos > FLength || count <= 0) return {};
@@ -181,8 +204,7 @@ void TSourceEdit::TScanner::Run() {
     if (!start) {
         FRegion.SetRStart(1);
     } else {
-        auto* previous = dynamic_cast<TCustomStyleRange*>(start->PrevRange());
-        if (previous && previous->Style() && previous->Style()->Switchable()) start = previous;
+        if (start->PrevRange() && IsSwitchableStyle(start->PrevRange())) start = start->PrevRange();
         start = RunStartBefore(start);
         if (FRegion.RStart() > start->RStart()) FRegion.SetRStart(start->RStart());
     }
@@ -204,19 +226,6 @@ void TSourceEdit::TScanner::Run() {
     FEdit.FLevelCursor = FEdit.FindSyntaxRangeFrom(FRegion.RStart(), FCursor);
 }
 
-namespace {
-
-bool IsPlainTextRange(const TSyntaxRange* range) {
-    return dynamic_cast<const TNormalTextRange*>(range) || dynamic_cast<const TNumberRange*>(range) ||
-           dynamic_cast<const TWordListRange*>(range);
-}
-
-bool IsSwitchableStyle(const TSyntaxRange* range) {
-    auto* style = dynamic_cast<const TCustomStyleRange*>(range);
-    return style && style->Style() && style->Style()->Switchable();
-}
-
-} // namespace
 
 // A repair must start where a scan of the whole text starts a run as well; otherwise the
 // run before it could not grow into the edit (a symbol run gaining a symbol, a token gaining
@@ -383,19 +392,29 @@ void TSourceEdit::TScanner::Classify() {
 void TSourceEdit::TScanner::ContinueText() {
     const bool split = FEdit.SplitOnFly();
     while (FPos <= FText.Length()) {
-        const unsigned char c = FText.At(FPos);
-        if (c == '(' || c == ')') return;
-        if (IsSymbolChar(c)) {
-            // A symbol joins the run only while a chunk is short; "." and signs decide more.
-            if (!split || FRunLength > 128) return;
-            FRunLength += 1;
-            FPos += 1;
-            continue;
+        const std::string_view span = FText.Span(FPos);
+        size_t i = 0;
+        for (; i < span.size(); ++i) {
+            const auto c = static_cast<unsigned char>(span[i]);
+            if (c == '(' || c == ')' || c >= 0x81) break;
+            if (IsSymbolChar(c)) {
+                // A symbol joins the run only while a chunk is short; "." and signs decide more.
+                if (!split || FRunLength + static_cast<int32_t>(i) > 128) break;
+            } else if (!IsWordChar(c)) {
+                FMark = FPos + static_cast<int32_t>(i);
+            }
         }
-        if (!IsWordChar(c)) FMark = FPos;
-        const int32_t length = c >= 0x81 ? FText.CharLength(FPos) : 1;
-        FRunLength += length;
-        FPos += length;
+        FRunLength += static_cast<int32_t>(i);
+        FPos += static_cast<int32_t>(i);
+        if (i < span.size()) {
+            const auto c = static_cast<unsigned char>(span[i]);
+            if (c < 0x81) return;
+            // A wide character is plain text; it moves the mark.
+            const int32_t length = FText.CharLength(FPos);
+            FMark = FPos;
+            FRunLength += length;
+            FPos += length;
+        }
     }
 }
 
@@ -594,6 +613,10 @@ void TSourceEdit::GetDebuggableRanges(TDebuggableRanges& ranges) const {
 }
 
 TSyntaxRange* TSourceEdit::FindSyntaxRange(int32_t pos) const {
+    // Appending asks for the end of the chain again and again.
+    if (FLastRange && FLastRange->REnd() >= pos &&
+        (!FLastRange->PrevRange() || FLastRange->PrevRange()->REnd() < pos))
+        return FLastRange;
     return FChain.FindFirstEndingAtOrAfter(pos);
 }
 

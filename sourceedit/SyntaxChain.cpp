@@ -22,7 +22,8 @@ void TSyntaxChain::InsertBefore(TSyntaxRange* range, TSyntaxRange* before) {
         return;
     }
     auto* block = static_cast<TBlock*>(before->FChainBlock);
-    auto place = std::find(block->Items.begin(), block->Items.end(), before);
+    // From the back: a scan at the end of the text inserts before the last range.
+    auto place = std::find(block->Items.rbegin(), block->Items.rend(), before).base() - 1;
     block->Items.insert(place, range);
     range->FChainBlock = block;
     if (block->Items.size() <= 2 * kBlockSize) return;

@@ -1,18 +1,17 @@
 #include "sourceedit/SyntaxRanges.h"
 
+#include <typeinfo>
+
 #include "sourceedit/SourceEdit.h"
 
 TSyntaxRange::TSyntaxRange(TFastObjectContainer* container, TMemoComponent* memo)
-    : TCustomFormattedRange(container, memo) {}
+    : TCustomFormattedRange(container, memo), FSourceEdit(dynamic_cast<TSourceEdit*>(Memo())) {}
 
 TSyntaxRange::~TSyntaxRange() {
     // While the registry itself goes, the chain goes with it: nothing to unlink.
     if (FLinked && Container() && !Container()->Destroying()) SourceEdit()->Unlink(*this);
 }
 
-TSourceEdit* TSyntaxRange::SourceEdit() const {
-    return dynamic_cast<TSourceEdit*>(Memo());
-}
 
 const TSourceFont& TSyntaxRange::EditorFont() const {
     static const TSourceFont plain;
@@ -44,11 +43,11 @@ bool TSyntaxRange::SameAs(const TSyntaxRange& other) const {
 }
 
 bool TNormalTextRange::SameAs(const TSyntaxRange& other) const {
-    return TSyntaxRange::SameAs(other) && dynamic_cast<const TNormalTextRange*>(&other);
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TNormalTextRange);
 }
 
 bool TCustomTextRange::SameAs(const TSyntaxRange& other) const {
-    return TSyntaxRange::SameAs(other) && dynamic_cast<const TCustomTextRange*>(&other);
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TCustomTextRange);
 }
 
 const TSourceFont& TWordListRange::CategoryFont() const {
@@ -56,8 +55,8 @@ const TSourceFont& TWordListRange::CategoryFont() const {
 }
 
 bool TWordListRange::SameAs(const TSyntaxRange& other) const {
-    auto* range = dynamic_cast<const TWordListRange*>(&other);
-    return TSyntaxRange::SameAs(other) && range && range->FWordList == FWordList;
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TWordListRange) &&
+           static_cast<const TWordListRange&>(other).FWordList == FWordList;
 }
 
 std::string TWordListRange::AttributeText() const {
@@ -71,8 +70,8 @@ const TSourceFont& TNumberRange::CategoryFont() const {
 }
 
 bool TNumberRange::SameAs(const TSyntaxRange& other) const {
-    auto* range = dynamic_cast<const TNumberRange*>(&other);
-    return TSyntaxRange::SameAs(other) && range && range->FNumber == FNumber;
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TNumberRange) &&
+           static_cast<const TNumberRange&>(other).FNumber == FNumber;
 }
 
 const TSourceFont& TSymbolRange::CategoryFont() const {
@@ -82,8 +81,8 @@ const TSourceFont& TSymbolRange::CategoryFont() const {
 }
 
 bool TSymbolRange::SameAs(const TSyntaxRange& other) const {
-    auto* range = dynamic_cast<const TSymbolRange*>(&other);
-    return TSyntaxRange::SameAs(other) && range && range->FSymbol == FSymbol;
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TSymbolRange) &&
+           static_cast<const TSymbolRange&>(other).FSymbol == FSymbol;
 }
 
 const TSourceFont& TParenthesisRange::CategoryFont() const {
@@ -102,8 +101,8 @@ platform::TFontData TParenthesisRange::GetFont() const {
 }
 
 bool TParenthesisRange::SameAs(const TSyntaxRange& other) const {
-    auto* range = dynamic_cast<const TParenthesisRange*>(&other);
-    return TSyntaxRange::SameAs(other) && range && range->FStyle == FStyle;
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TParenthesisRange) &&
+           static_cast<const TParenthesisRange&>(other).FStyle == FStyle;
 }
 
 std::string TParenthesisRange::AttributeText() const {
@@ -130,8 +129,8 @@ const TSourceFont& TCustomStyleRange::CategoryFont() const {
 }
 
 bool TCustomStyleRange::SameAs(const TSyntaxRange& other) const {
-    auto* range = dynamic_cast<const TCustomStyleRange*>(&other);
-    return TSyntaxRange::SameAs(other) && range && range->FStyle == FStyle;
+    return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TCustomStyleRange) &&
+           static_cast<const TCustomStyleRange&>(other).FStyle == FStyle;
 }
 
 std::string TCustomStyleRange::AttributeText() const {

@@ -40,12 +40,13 @@ public:
     virtual std::string AttributeText() const { return {}; }
 
 protected:
-    TSourceEdit* SourceEdit() const;
+    TSourceEdit* SourceEdit() const { return FSourceEdit; }
     const TSourceFont& EditorFont() const;
 
 private:
     friend class TSourceEdit;
     friend class TSyntaxChain;
+    TSourceEdit* FSourceEdit; // the editor when it is a source editor
     int FParenthesisLevel = 0;
     TSyntaxRange* FNextRange = nullptr;
     TSyntaxRange* FPrevRange = nullptr;
