@@ -3,6 +3,7 @@
 namespace {
 
 // In the order the window's editors were always given them; the list sorts itself.
+// clang-format off
 const std::vector<std::string> kKeywords = {
     "Add", "After", "All", "Alter", "Always", "And", "As", "Asc", "Auto_Increment", "Avg",
     "BEFORE", "BEGIN", "Between", "Bfile", "Binary", "Bit", "BLOB", "BY", "Byte", "Cache",
@@ -26,6 +27,7 @@ const std::vector<std::string> kKeywords = {
     "Varbinary", "Varbit", "VARCHAR", "VARCHAR2", "Vargraphic", "Variable", "VIEW", "When",
     "Whenever", "WHERE", "WHILE", "WITH", "Work"
 };
+// clang-format on
 
 } // namespace
 

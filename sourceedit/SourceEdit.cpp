@@ -59,8 +59,8 @@ private:
 namespace {
 
 bool IsPlainTextRange(const TSyntaxRange* range) {
-    return dynamic_cast<const TNormalTextRange*>(range) || dynamic_cast<const TNumberRange*>(range) ||
-           dynamic_cast<const TWordListRange*>(range);
+    return dynamic_cast<const TNormalTextRange*>(range) ||
+           dynamic_cast<const TNumberRange*>(range) || dynamic_cast<const TWordListRange*>(range);
 }
 
 bool IsSwitchableStyle(const TSyntaxRange* range) {
@@ -101,7 +101,8 @@ public:
         if (pos < 1 || pos > FLength || count <= 0) return {};
         count = std::min(count, FLength - pos + 1);
         if (pos >= FBase && pos + count <= FBase + static_cast<int32_t>(FView.size()))
-            return std::string(FView.substr(static_cast<size_t>(pos - FBase), static_cast<size_t>(count)));
+            return std::string(
+                FView.substr(static_cast<size_t>(pos - FBase), static_cast<size_t>(count)));
         return FEdit.TextAt(pos, count);
     }
     bool StartsWith(int32_t pos, std::string_view text) const {
@@ -225,7 +226,6 @@ void TSourceEdit::TScanner::Run() {
     if (FPos > FText.Length()) Emit();
     FEdit.FLevelCursor = FEdit.FindSyntaxRangeFrom(FRegion.RStart(), FCursor);
 }
-
 
 // A repair must start where a scan of the whole text starts a run as well; otherwise the
 // run before it could not grow into the edit (a symbol run gaining a symbol, a token gaining
@@ -484,7 +484,8 @@ void TSourceEdit::TScanner::EmitSplitText() {
             bool number = IsNumber(token);
             if (!number) list = FWordLists.FindWord(token);
             if (number || list) {
-                if (plainStart <= tokenStart - 1) Merge(Make<TNormalTextRange>(plainStart, tokenStart - 1));
+                if (plainStart <= tokenStart - 1)
+                    Merge(Make<TNormalTextRange>(plainStart, tokenStart - 1));
                 if (number) {
                     auto& range = Make<TNumberRange>(tokenStart, i - 1);
                     range.SetNumber(token);
@@ -751,8 +752,8 @@ void TSourceEdit::SplitChunk(TSyntaxRange& chunk, TCustomRange& region,
             c = text.At(j);
             length = text.CharLength(j);
             if (length == 1 && IsTokenChar(c) &&
-                (!IsSymbolChar(c) ||
-                 (c == '.' && !token.empty() && IsNumberStart(static_cast<unsigned char>(token[0]))))) {
+                (!IsSymbolChar(c) || (c == '.' && !token.empty() &&
+                                      IsNumberStart(static_cast<unsigned char>(token[0]))))) {
                 token += static_cast<char>(c);
                 ++j;
                 continue;

@@ -51,13 +51,12 @@ void TSyntaxChain::Remove(TSyntaxRange* range) {
 }
 
 TSyntaxRange* TSyntaxChain::FindFirstEndingAtOrAfter(int32_t pos) const {
-    auto block = std::partition_point(FBlocks.begin(), FBlocks.end(),
-                                      [pos](const std::unique_ptr<TBlock>& item) {
-                                          return item->Items.back()->REnd() < pos;
-                                      });
+    auto block = std::partition_point(
+        FBlocks.begin(), FBlocks.end(),
+        [pos](const std::unique_ptr<TBlock>& item) { return item->Items.back()->REnd() < pos; });
     if (block == FBlocks.end()) return nullptr;
     const std::vector<TSyntaxRange*>& items = (*block)->Items;
-    auto found = std::partition_point(items.begin(), items.end(),
-                                      [pos](const TSyntaxRange* item) { return item->REnd() < pos; });
+    auto found = std::partition_point(
+        items.begin(), items.end(), [pos](const TSyntaxRange* item) { return item->REnd() < pos; });
     return *found;
 }

@@ -102,11 +102,11 @@ void TWordList::SetCaption(const std::string& value) {
     if (FCollection) FCollection->Update(this);
 }
 
-#define QUORVEL_ITEM_SETTER(Class, Name, Type)                                                    \
-    void Class::Set##Name(Type value) {                                                           \
-        if (F##Name == value) return;                                                             \
-        F##Name = value;                                                                          \
-        Changed();                                                                                \
+#define QUORVEL_ITEM_SETTER(Class, Name, Type)                                                     \
+    void Class::Set##Name(Type value) {                                                            \
+        if (F##Name == value) return;                                                              \
+        F##Name = value;                                                                           \
+        Changed();                                                                                 \
     }
 
 QUORVEL_ITEM_SETTER(TWordList, CustomColor, bool)
@@ -157,7 +157,8 @@ bool TWordList::Contains(std::string_view word) const {
 // ---------------------------------------------------------------- TWordLists
 
 TWordList& TWordLists::Items(int index) const {
-    if (index < 0 || index >= Count()) throw Exception(Format("List index out of bounds (%d)", index));
+    if (index < 0 || index >= Count())
+        throw Exception(Format("List index out of bounds (%d)", index));
     return *FItems[static_cast<size_t>(index)];
 }
 
@@ -261,7 +262,8 @@ void TCustomStyle::SetIgnoreChar(const std::string& value) {
 // ---------------------------------------------------------------- TCustomStyles
 
 TCustomStyle& TCustomStyles::Items(int index) const {
-    if (index < 0 || index >= Count()) throw Exception(Format("List index out of bounds (%d)", index));
+    if (index < 0 || index >= Count())
+        throw Exception(Format("List index out of bounds (%d)", index));
     return *FItems[static_cast<size_t>(index)];
 }
 
@@ -384,14 +386,30 @@ void TSyntaxColoring::Rebuild() {
     FEditor->RecolorAll();
 }
 
-void TSyntaxColoring::SetEnabled(bool value) { Store(FEnabled, value); }
-void TSyntaxColoring::SetSymbolColor(TColor value) { Store(FSymbolColor, value); }
-void TSyntaxColoring::SetSymbolStyle(TFontStyles value) { Store(FSymbolStyle, value); }
-void TSyntaxColoring::SetSymbolCustomStyle(bool value) { Store(FSymbolCustomStyle, value); }
-void TSyntaxColoring::SetNumberColor(TColor value) { Store(FNumberColor, value); }
-void TSyntaxColoring::SetNumberStyle(TFontStyles value) { Store(FNumberStyle, value); }
-void TSyntaxColoring::SetNumberCustomStyle(bool value) { Store(FNumberCustomStyle, value); }
-void TSyntaxColoring::SetParenthesisStyle(TFontStyles value) { Store(FParenthesisStyle, value); }
+void TSyntaxColoring::SetEnabled(bool value) {
+    Store(FEnabled, value);
+}
+void TSyntaxColoring::SetSymbolColor(TColor value) {
+    Store(FSymbolColor, value);
+}
+void TSyntaxColoring::SetSymbolStyle(TFontStyles value) {
+    Store(FSymbolStyle, value);
+}
+void TSyntaxColoring::SetSymbolCustomStyle(bool value) {
+    Store(FSymbolCustomStyle, value);
+}
+void TSyntaxColoring::SetNumberColor(TColor value) {
+    Store(FNumberColor, value);
+}
+void TSyntaxColoring::SetNumberStyle(TFontStyles value) {
+    Store(FNumberStyle, value);
+}
+void TSyntaxColoring::SetNumberCustomStyle(bool value) {
+    Store(FNumberCustomStyle, value);
+}
+void TSyntaxColoring::SetParenthesisStyle(TFontStyles value) {
+    Store(FParenthesisStyle, value);
+}
 void TSyntaxColoring::SetParenthesisCustomStyle(bool value) {
     Store(FParenthesisCustomStyle, value);
 }
@@ -418,7 +436,8 @@ void TSyntaxColoring::AddParenthesisColor(const std::string& value) {
 
 TColor TSyntaxColoring::ParenthesisColor(int index) const {
     if (FParenthesisColors.empty() || index < 0) return clWindowText;
-    const std::string& entry = FParenthesisColors[static_cast<size_t>(index) % FParenthesisColors.size()];
+    const std::string& entry =
+        FParenthesisColors[static_cast<size_t>(index) % FParenthesisColors.size()];
     int32_t value = 0;
     if (!ParseColorText(entry, value)) return clWindowText;
     return static_cast<TColor>(value);

@@ -12,7 +12,6 @@ TSyntaxRange::~TSyntaxRange() {
     if (FLinked && Container() && !Container()->Destroying()) SourceEdit()->Unlink(*this);
 }
 
-
 const TSourceFont& TSyntaxRange::EditorFont() const {
     static const TSourceFont plain;
     TSourceEdit* edit = SourceEdit();
@@ -136,4 +135,3 @@ bool TCustomStyleRange::SameAs(const TSyntaxRange& other) const {
 std::string TCustomStyleRange::AttributeText() const {
     return FStyle ? FStyle->DisplayName() : std::string();
 }
-

@@ -15,7 +15,8 @@ inline std::string ChainText(const TSourceEdit& edit) {
         if (!result.empty()) result += " | ";
         std::string name = range.ClassName;
         if (name.rfind("T", 0) == 0) name = name.substr(1);
-        if (name.size() > 5 && name.substr(name.size() - 5) == "Range") name.resize(name.size() - 5);
+        if (name.size() > 5 && name.substr(name.size() - 5) == "Range")
+            name.resize(name.size() - 5);
         result += name + ":" + range.Text;
     }
     return result;
@@ -25,7 +26,8 @@ inline std::string ChainText(const TSourceEdit& edit) {
 inline std::string ParenthesisLevels(const TSourceEdit& edit) {
     std::string result;
     for (TSyntaxRange* range = edit.FirstRange(); range; range = range->NextRange())
-        if (dynamic_cast<TParenthesisRange*>(range)) result += std::to_string(range->ParenthesisLevel()) + " ";
+        if (dynamic_cast<TParenthesisRange*>(range))
+            result += std::to_string(range->ParenthesisLevel()) + " ";
     return result;
 }
 

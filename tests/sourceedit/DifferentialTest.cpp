@@ -61,18 +61,63 @@ void ConfigureStyles(TSourceEdit& edit, bool splitOnFly, bool customStyles) {
 std::string Dump(const TDebuggableRanges& ranges) {
     std::ostringstream out;
     for (const TDebuggableRange& range : ranges)
-        out << range.RStart << ".." << range.REnd << ' ' << range.ClassName << " [" << range.Attribute
-            << "] L" << range.Level << '\n';
+        out << range.RStart << ".." << range.REnd << ' ' << range.ClassName << " ["
+            << range.Attribute << "] L" << range.Level << '\n';
     return out.str();
 }
 
 // Pieces of text that reach every rule of the scanner, GB18030 characters among them.
-const std::vector<std::string> kFragments = {
-    "(", ")", "((", "))", "/*", "*/", "--", "'", "\\", "\\\\", "\r\n", "\r\n\r\n", "1.5e+3",
-    "#13", "#", "select", "SELECT ", " ", "x", ".", "12", "12.5", "$1F", "$", "e", "E", "+",
-    "-", "a.b", "\t", "{", "\xD6\xD0", "\xD6\xD0\xCE\xC4", "\x81\x30\x81\x30", "\xB1\x40",
-    "\xB1\x5C", "\xB1\x31", "?\?/", "Go", "GO", "abc", "x=12.5e+3", "\"", "#!", ";", ",", "0x1",
-    "1e", "P", "-3", "_"};
+const std::vector<std::string> kFragments = {"(",
+                                             ")",
+                                             "((",
+                                             "))",
+                                             "/*",
+                                             "*/",
+                                             "--",
+                                             "'",
+                                             "\\",
+                                             "\\\\",
+                                             "\r\n",
+                                             "\r\n\r\n",
+                                             "1.5e+3",
+                                             "#13",
+                                             "#",
+                                             "select",
+                                             "SELECT ",
+                                             " ",
+                                             "x",
+                                             ".",
+                                             "12",
+                                             "12.5",
+                                             "$1F",
+                                             "$",
+                                             "e",
+                                             "E",
+                                             "+",
+                                             "-",
+                                             "a.b",
+                                             "\t",
+                                             "{",
+                                             "\xD6\xD0",
+                                             "\xD6\xD0\xCE\xC4",
+                                             "\x81\x30\x81\x30",
+                                             "\xB1\x40",
+                                             "\xB1\x5C",
+                                             "\xB1\x31",
+                                             "?\?/",
+                                             "Go",
+                                             "GO",
+                                             "abc",
+                                             "x=12.5e+3",
+                                             "\"",
+                                             "#!",
+                                             ";",
+                                             ",",
+                                             "0x1",
+                                             "1e",
+                                             "P",
+                                             "-3",
+                                             "_"};
 
 std::string RandomText(std::mt19937& random, int pieces) {
     std::string text;
@@ -86,7 +131,8 @@ std::string RandomText(std::mt19937& random, int pieces) {
 }
 
 uint32_t TestSeed() {
-    if (const char* value = std::getenv("QUORVEL_SEED")) return static_cast<uint32_t>(std::strtoul(value, nullptr, 10));
+    if (const char* value = std::getenv("QUORVEL_SEED"))
+        return static_cast<uint32_t>(std::strtoul(value, nullptr, 10));
     return std::random_device{}();
 }
 
@@ -161,12 +207,17 @@ void RunSequences(bool splitOnFly, bool customStyles, uint32_t seed, int sequenc
             }
             if (std::getenv("QUORVEL_TRACE")) {
                 std::string shown;
-                for (char c : edit.Text()) shown += (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) ? Format("<%02X>", static_cast<unsigned char>(c)) : std::string(1, c);
+                for (char c : edit.Text())
+                    shown +=
+                        (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
+                            ? Format("<%02X>", static_cast<unsigned char>(c))
+                            : std::string(1, c);
                 std::cout << sequence << "/" << step << " " << what << ": " << shown << "\n";
             }
             ExpectFreshChain(edit, splitOnFly,
-                             "seed " + std::to_string(seed) + " sequence " + std::to_string(sequence) +
-                                 " step " + std::to_string(step) + ": " + what);
+                             "seed " + std::to_string(seed) + " sequence " +
+                                 std::to_string(sequence) + " step " + std::to_string(step) + ": " +
+                                 what);
             if (::testing::Test::HasFatalFailure()) return;
         }
     }

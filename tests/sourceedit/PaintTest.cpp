@@ -15,13 +15,20 @@ namespace {
 
 std::string ColourName(TColor colour) {
     switch (colour) {
-    case clRed: return "number";
-    case clGreen: return "symbol";
-    case clBlue: return "word";
-    case clMaroon: return "style";
-    case clWindowText: return "plain";
-    case clHighlightText: return "selected";
-    default: return "colour" + std::to_string(colour);
+    case clRed:
+        return "number";
+    case clGreen:
+        return "symbol";
+    case clBlue:
+        return "word";
+    case clMaroon:
+        return "style";
+    case clWindowText:
+        return "plain";
+    case clHighlightText:
+        return "selected";
+    default:
+        return "colour" + std::to_string(colour);
     }
 }
 
@@ -73,7 +80,8 @@ TEST(Paint, PiecesWhenSplitWhileScanning) {
     // Half a keyword selected: the selected half in highlight colours, still bold.
     edit.Selection().MoveCaret(4);
     edit.Selection().ExtendTo(9);
-    EXPECT_EQ(Pieces(edit, 1, 16), "SEL:word | ECT:selected! |  a:selected! | 1 :plain | FROM:word= |  t:plain=");
+    EXPECT_EQ(Pieces(edit, 1, 16),
+              "SEL:word | ECT:selected! |  a:selected! | 1 :plain | FROM:word= |  t:plain=");
     TMCRange region(&edit);
     region.SetRStart(1);
     region.SetREnd(6);
@@ -82,7 +90,8 @@ TEST(Paint, PiecesWhenSplitWhileScanning) {
     ASSERT_EQ(ranges.size(), 2u);
     EXPECT_TRUE(ranges[1]->Font().Style.Contains(TFontStyle::fsBold));
     EXPECT_EQ(ranges[1]->Color(), clHighlight);
-    for (TCustomFormattedRange* piece : ranges) delete piece;
+    for (TCustomFormattedRange* piece : ranges)
+        delete piece;
     edit.Selection().SetHidden(true);
     EXPECT_EQ(Pieces(edit, 1, 6), "SELECT:word=");
     edit.Selection().SetHidden(false);
@@ -108,14 +117,16 @@ TEST(Paint, PiecesWhenSplitAtPaintTime) {
     EXPECT_EQ(paint("SELECT name"), "SELECT:word |  name:plain");
     EXPECT_EQ(paint("a<=b"), "a:plain | <=:symbol | b:plain");
     EXPECT_EQ(paint("\xD6\xD0\xCE\xC4 1"), "\xD6\xD0\xCE\xC4 :plain | 1:number");
-    EXPECT_EQ(paint("f(x) /* c */"), "f:plain | (:colour0= | x:plain | ):colour0= |  :plain | /* c */:style=");
+    EXPECT_EQ(paint("f(x) /* c */"),
+              "f:plain | (:colour0= | x:plain | ):colour0= |  :plain | /* c */:style=");
 
     // Only the request is split: a part of a chunk gives the pieces inside it.
     edit.SetText("SELECT a, 12 FROM t");
     EXPECT_EQ(Pieces(edit, 8, 13), "a:plain | ,:symbol |  :plain | 12:number |  :plain");
     edit.Selection().MoveCaret(9);
     edit.Selection().ExtendTo(12);
-    EXPECT_EQ(Pieces(edit, 8, 13), "a:plain | ,:selected! |  :selected! | 1:selected! | 2:number |  :plain");
+    EXPECT_EQ(Pieces(edit, 8, 13),
+              "a:plain | ,:selected! |  :selected! | 1:selected! | 2:number |  :plain");
     edit.Selection().MoveCaret(1);
 
     // Colouring off: the base control's pieces.
@@ -133,7 +144,8 @@ TEST(Paint, ParenthesesTakeTheColourOfTheirLevel) {
     // A closing parenthesis typed first lowers every level after it.
     edit.Selection().MoveCaret(1);
     edit.Selection().SetText(")");
-    EXPECT_EQ(Pieces(edit, 1, 8), "):plain= | (:plain= | (:number= | a:plain | ):number= |  b:plain | ):plain=");
+    EXPECT_EQ(Pieces(edit, 1, 8),
+              "):plain= | (:plain= | (:number= | a:plain | ):number= |  b:plain | ):plain=");
 }
 
 TEST(Paint, CanvasShowsTheColoursAndTheSelection) {
@@ -149,7 +161,7 @@ TEST(Paint, CanvasShowsTheColoursAndTheSelection) {
     for (const TCanvasOp& op : host.Screen().OpsOf(TCanvasOpKind::Text))
         if (!op.Text.empty()) texts.emplace_back(op.Text, op.Font.Color);
     const std::vector<std::pair<std::string, TColor>> expected = {
-        {"SELECT", clBlue}, {" ", clWindowText}, {"12", clRed},   {" ", clWindowText},
+        {"SELECT", clBlue}, {" ", clWindowText},  {"12", clRed},  {" ", clWindowText},
         {"FROM", clBlue},   {" t", clWindowText}, {";", clGreen}, {"x", clWindowText}};
     EXPECT_EQ(texts, expected);
 

@@ -39,7 +39,8 @@ TEST(Scanner, ClassifiesNumbersSymbolsAndWords) {
     EXPECT_EQ(Scan("a.b"), "NormalText:a | Symbol:. | NormalText:b");
     EXPECT_EQ(Scan("a.5"), "NormalText:a.5");
     EXPECT_EQ(Scan("#13"), "Symbol:# | Number:13");
-    EXPECT_EQ(Scan("1abc $1F $1G .5"), "Number:1abc | NormalText:  | Number:$1F | NormalText: $1G  | Number:.5");
+    EXPECT_EQ(Scan("1abc $1F $1G .5"),
+              "Number:1abc | NormalText:  | Number:$1F | NormalText: $1G  | Number:.5");
     EXPECT_EQ(Scan("a<=b;"), "NormalText:a | Symbol:<= | NormalText:b | Symbol:;");
     EXPECT_EQ(Scan("select select1 _select SELECT"),
               "WordList:select | NormalText: select1 _select  | WordList:SELECT");
@@ -52,7 +53,8 @@ TEST(Scanner, ClassifiesNumbersSymbolsAndWords) {
 
 TEST(Scanner, SplitOnFlyCutsLongChunksAtSymbols) {
     std::string text = std::string(130, 'a') + ";b" + std::string(200, 'c');
-    EXPECT_EQ(Scan(text, true), "CustomText:" + std::string(130, 'a') + " | CustomText:;b" + std::string(200, 'c'));
+    EXPECT_EQ(Scan(text, true),
+              "CustomText:" + std::string(130, 'a') + " | CustomText:;b" + std::string(200, 'c'));
     std::string exactly = std::string(128, 'a') + ";b";
     EXPECT_EQ(Scan(exactly, true), "CustomText:" + exactly);
 }
@@ -114,7 +116,8 @@ TEST(Scanner, SwitchableAndLineStartStyles) {
     edit.SetText("a /* b */ c");
     EXPECT_EQ(ChainText(edit), "NormalText:a  | CustomStyle:/* b */ c");
     edit.SetText("#x\r\na #y\r\n#z");
-    EXPECT_EQ(ChainText(edit), "CustomStyle:#x\r\n | NormalText:a  | Symbol:# | NormalText:y\r\n | CustomStyle:#z");
+    EXPECT_EQ(ChainText(edit),
+              "CustomStyle:#x\r\n | NormalText:a  | Symbol:# | NormalText:y\r\n | CustomStyle:#z");
 }
 
 TEST(Scanner, ChineseCharactersStayWhole) {
@@ -134,7 +137,8 @@ TEST(Scanner, ChineseCharactersStayWhole) {
     EXPECT_EQ(ChainText(edit), "CustomStyle:'" + backslash + "' | NormalText: x");
 
     // Every range boundary falls between characters.
-    edit.SetText("a" + at + "(" + digit + "." + fourBytes + "=" + backslash + "'" + letter + "1e+2");
+    edit.SetText("a" + at + "(" + digit + "." + fourBytes + "=" + backslash + "'" + letter +
+                 "1e+2");
     std::string text(edit.Text());
     std::vector<bool> starts(text.size() + 2, false);
     for (size_t pos = 0; pos < text.size();) {
@@ -202,7 +206,9 @@ TEST(Scanner, UpdatesAndModeSwitches) {
     coloring.BeginUpdate();
     Type(edit, 4, "+(2)");
     coloring.EndUpdate();
-    EXPECT_EQ(ChainText(edit), "NormalText:a | Symbol:+ | Number:1 | Symbol:+ | Parenthesis:( | Number:2 | Parenthesis:)");
+    EXPECT_EQ(
+        ChainText(edit),
+        "NormalText:a | Symbol:+ | Number:1 | Symbol:+ | Parenthesis:( | Number:2 | Parenthesis:)");
 
     edit.Recolorings = 0;
     edit.SetSplitOnFly(false);

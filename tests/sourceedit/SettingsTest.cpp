@@ -243,7 +243,8 @@ TEST(Settings, AssignCopiesItemsAndRejectsOtherClasses) {
     EXPECT_EQ(copy.NumberColor(), clRed);
     ASSERT_EQ(copy.WordLists().Count(), 1);
     EXPECT_NE(&copy.WordLists().Items(0), &source.SyntaxColoring().WordLists().Items(0));
-    EXPECT_EQ(copy.WordLists().Items(0).Words(), source.SyntaxColoring().WordLists().Items(0).Words());
+    EXPECT_EQ(copy.WordLists().Items(0).Words(),
+              source.SyntaxColoring().WordLists().Items(0).Words());
     ASSERT_EQ(copy.CustomStyles().Count(), 1);
     EXPECT_EQ(copy.CustomStyles().Items(0).EndText(), "*/");
     EXPECT_TRUE(copy.CustomStyles().Items(0).Switchable());
