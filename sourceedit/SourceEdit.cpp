@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <typeinfo>
 
+#include "platform/CodePage.h"
+
 namespace {
 
 bool IsWordChar(unsigned char c) {
@@ -822,6 +824,18 @@ void TSourceEdit::KeyDown(uint16_t key, platform::TShiftState shift) {
     TMemoComponent::KeyDown(key, shift);
 }
 
+// Whether the row's text before the caret ends in a character of its own rather than in the
+// trail byte of a Chinese character (which may be the block's opening byte).
+static bool EndsInSingleByte(std::string_view prefix) {
+    size_t pos = 0, last = 0;
+    while (pos < prefix.size()) {
+        last = pos;
+        int length = platform::CodePageCharLength(prefix, pos);
+        pos += static_cast<size_t>(length > 0 ? length : 1);
+    }
+    return !prefix.empty() && last == prefix.size() - 1;
+}
+
 void TSourceEdit::SourceKeyPress(char& key) {
     // A read-only editor keeps its text: the base handling refuses the key.
     if (ReadOnly() || key == 0) return;
@@ -835,7 +849,7 @@ void TSourceEdit::SourceKeyPress(char& key) {
         const char before = CharAt(caret - 1), beforeThat = CharAt(caret - 2);
         if (FAutoIndentIncrease && caret >= 2 && caret - 1 <= TextLength() &&
             before == FAutoIndentIncreaseStart && caret >= 3 && beforeThat != '\t' &&
-            beforeThat != '\n' && beforeThat != '\r') {
+            beforeThat != '\n' && beforeThat != '\r' && EndsInSingleByte(prefix)) {
             ExpandBlock("\r\n" + indent + "\t", indent, caret);
         } else {
             Selection().SetText("\r\n" + indent);

@@ -33,6 +33,9 @@ TEST(Keys, EnterAndBlockExpansion) {
         {"a\r\n{", 5, '\r', "a\r\n{\r\n|", true},
         {"\t{", 3, '\r', "\t{\r\n\t|", true},
         {"{", 2, '\r', "{\r\n|", true},
+        // The "{" that is the trail byte of a Chinese character opens no block.
+        {"x\xD5{", 4, '\r', "x\xD5{\r\n|", true},
+        {"\xD5{{", 4, '\r', "\xD5{{\r\n\t|\r\n}", true},
         // "{" typed on a row of blanks at its end expands; elsewhere it is a plain key.
         {"  ", 3, '{', "  {\r\n  \t|\r\n  }", true},
         {"  \r\nx", 3, '{', "  {\r\n  \t|\r\n  }\r\nx", true},
