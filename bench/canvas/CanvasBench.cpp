@@ -1,15 +1,18 @@
 // Microseconds per frame of the editor's painting through the Qt canvas: a full view of 60
 // rows by 200 columns in pieces of a few colours, a scroll by one row (the back buffer's
-// pixels move and one row is painted), and the copy of the back buffer to the window.
+// pixels move and one row is painted), and the copy of the back buffer to the window; then
+// the same through the editor itself in its host window (the selection gives the colours).
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPalette>
 
 #include <string>
 #include <vector>
 
+#include "editor/MemoComponent.h"
+#include "platform/qt/EditorHost.h"
 #include "platform/qt/QtCanvas.h"
 
 using namespace platform;
@@ -129,6 +132,48 @@ void BM_BitmapToWindow(benchmark::State& state) {
     }
 }
 
+// An editor of kRows x kColumns cells in its host, with a selection over part of every row.
+struct TEditorView {
+    explicit TEditorView(bool bitmapped) : Memo(&Host) {
+        Memo.SetBitmapped(bitmapped);
+        Memo.WindowCreated();
+        std::string text;
+        for (const std::string& row : MakeRows()) text += row + "\r\n";
+        for (int copy = 0; copy < 4; ++copy) text += text;
+        Memo.SetText(text);
+        Host.setAttribute(Qt::WA_DontShowOnScreen);
+        Host.show();
+        Host.resize(kColumns * Memo.CharWidth() + Memo.LeftMargin() + 40, kRows * Memo.LineHeight() + 40);
+        Host.resize(Host.width() + (kColumns * Memo.CharWidth() + Memo.LeftMargin() - Host.ClientWidth()),
+                    Host.height() + (kRows * Memo.LineHeight() - Host.ClientHeight()));
+        QApplication::processEvents();
+        Memo.Selection().SetRStart(40);
+        Memo.Selection().SetREnd(static_cast<int32_t>(text.size() / 2));
+    }
+    EditorHost Host;
+    TMemoComponent Memo;
+};
+
+void BM_EditorFullView(benchmark::State& state) {
+    TEditorView view(state.range(0) != 0);
+    for (auto _ : state) view.Memo.VisibleRange().Paint();
+    state.counters["rows"] = view.Memo.VisibleRows();
+    state.counters["cols"] = view.Memo.VisibleCols();
+}
+
+void BM_EditorScrollOneRow(benchmark::State& state) {
+    TEditorView view(state.range(0) != 0);
+    int direction = 1;
+    for (auto _ : state) {
+        if (view.Memo.VisibleRange().TopRow() >= view.Memo.LineCount() - kRows) direction = -1;
+        if (view.Memo.VisibleRange().TopRow() <= 1) direction = 1;
+        view.Memo.Scroll(TScrollBarKind::Vertical,
+                         direction > 0 ? TScrollCode::scLineDown : TScrollCode::scLineUp, 0);
+    }
+}
+
+BENCHMARK(BM_EditorFullView)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EditorScrollOneRow)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollOneRow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BitmapToWindow)->Unit(benchmark::kMicrosecond);
@@ -136,7 +181,7 @@ BENCHMARK(BM_BitmapToWindow)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

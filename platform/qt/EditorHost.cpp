@@ -57,7 +57,7 @@ EditorHost::EditorHost(QWidget* parent)
     FWindowImage = ResizedImage(QImage(), viewport()->width(), viewport()->height(), Background());
     FWindowCanvas.SetImage(&FWindowImage);
     // What the control draws outside a paint reaches the screen with the next paint.
-    FWindowCanvas.OnDamage = [this](const QRect& rect) { viewport()->update(rect); };
+    FWindowCanvas.OnDamage = [this](const QRect& rect) { MarkDirty(rect); };
 
     for (TScrollBarKind bar : {TScrollBarKind::Horizontal, TScrollBarKind::Vertical}) {
         QScrollBar* scrollBar = BarOf(bar);
@@ -82,7 +82,14 @@ QColor EditorHost::Background() const { return palette().color(QPalette::Base); 
 
 void EditorHost::Invalidate() {
     FPaintPending = true;
-    viewport()->update();
+    MarkDirty(viewport()->rect());
+}
+
+// Every area this host asks Qt to repaint is also kept here, so that Update can repaint
+// just those areas at once.
+void EditorHost::MarkDirty(const QRect& rect) {
+    FDirty += rect;
+    viewport()->update(rect);
 }
 
 void EditorHost::InvalidateRect(const TRect&) {
@@ -91,7 +98,7 @@ void EditorHost::InvalidateRect(const TRect&) {
 }
 
 void EditorHost::Update() {
-    if (isVisible()) viewport()->repaint();
+    if (isVisible() && !FDirty.isEmpty()) viewport()->repaint(FDirty);
 }
 
 std::unique_ptr<Bitmap> EditorHost::CreateBitmap(int width, int height) {
@@ -101,7 +108,14 @@ std::unique_ptr<Bitmap> EditorHost::CreateBitmap(int width, int height) {
 TRect EditorHost::ScrollWindow(int dy, const TRect& rect) {
     QRect area = ToQRect(rect).intersected(FWindowImage.rect());
     QRect band = ScrollImage(FWindowImage, area, dy);
-    viewport()->update(area);
+    // The screen's pixels move the same way, so only the band needs drawing there.
+    if (!band.isEmpty() && band != area) {
+        QRegion inside = FDirty.intersected(area);
+        FDirty = FDirty.subtracted(area).united(inside.translated(0, dy).intersected(area));
+        viewport()->scroll(0, dy, area);
+    } else {
+        MarkDirty(area);
+    }
     return FromQRect(band);
 }
 
@@ -176,7 +190,7 @@ QRect EditorHost::CaretRect() const {
     return QRect(FCaretPosition, QSize(FCaretWidth, FCaretHeight));
 }
 
-void EditorHost::UpdateCaret() { viewport()->update(CaretRect()); }
+void EditorHost::UpdateCaret() { MarkDirty(CaretRect()); }
 
 void EditorHost::RestartBlink() {
     FCaretPhase = true;
@@ -434,16 +448,17 @@ void EditorHost::resizeEvent(QResizeEvent* event) {
     }
     FPaintPending = true;
     if (FEvents) FEvents->Resized();
-    viewport()->update();
+    MarkDirty(viewport()->rect());
 }
 
 void EditorHost::paintEvent(QPaintEvent* event) {
     QRect area = event->rect();
+    FDirty -= event->region();
     if (FPaintPending && FEvents) {
         FPaintPending = false;
         FEvents->Paint();
         // The control drew everything; this paint shows only its own part.
-        if (area != viewport()->rect()) viewport()->update();
+        if (area != viewport()->rect()) MarkDirty(viewport()->rect());
     }
     FWindowCanvas.Flush();
     QPainter painter(viewport());

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QRegion>
 
 #include <map>
 #include <memory>
@@ -93,6 +94,7 @@ private:
     void RestartBlink();
     void UpdateCaret();
     QColor Background() const;
+    void MarkDirty(const QRect& rect);
 
     WindowEvents* FEvents = nullptr;
     QImage FWindowImage;
@@ -100,6 +102,8 @@ private:
     QtClipboard FClipboard;
     // The editor has to draw the whole client area again (not just show the image).
     bool FPaintPending = true;
+    // What waits to be repainted on the screen.
+    QRegion FDirty;
 
     TScrollInfo FVertical, FHorizontal;
 

@@ -134,4 +134,26 @@ TEST_P(EditorWindowTest, MouseSelectionWheelAndScrollBar) {
         for (int y = 0; y < line; ++y) ASSERT_EQ(shot.pixelColor(x, y), QColor(Qt::white));
 }
 
+TEST_P(EditorWindowTest, TheScreenAfterScrollingShowsTheScrolledText) {
+    std::string text;
+    for (int row = 1; row <= 100; ++row) text += "row " + std::to_string(row) + "\r\n";
+    FMemo.SetText(text);
+    QApplication::processEvents();
+    // What the screen itself holds (not a fresh rendering of the widget).
+    auto screen = [&] {
+        QApplication::processEvents();
+        QImage shot = FHost.screen()->grabWindow(FHost.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        return shot.copy(QRect(FHost.viewport()->mapTo(&FHost, QPoint(0, 0)), FHost.viewport()->size()));
+    };
+    ASSERT_FALSE(screen().isNull());
+    for (int step = 0; step < 5; ++step) FMemo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineDown, 0);
+    FMemo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineUp, 0);
+    QImage scrolled = screen();
+    // The same view painted whole.
+    FHost.Invalidate();
+    QImage repainted = screen();
+    EXPECT_TRUE(scrolled == repainted);
+    EXPECT_EQ(FMemo.VisibleRange().TopRow(), 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(DirectAndBitmapped, EditorWindowTest, ::testing::Bool());
