@@ -287,8 +287,12 @@ int32_t TSourceEdit::TScanner::FindStyleEnd(const TCustomStyle& style) {
     if (endText.empty()) return 0;
     const auto first = static_cast<unsigned char>(endText[0]);
     while (q <= FText.Length()) {
-        if (FText.At(q) == first && FText.StartsWith(q, endText) && !Escaped(q))
-            return q + static_cast<int32_t>(endText.size()) - 1;
+        if (FText.At(q) == first && FText.StartsWith(q, endText)) {
+            if (!Escaped(q)) return q + static_cast<int32_t>(endText.size()) - 1;
+            // The search goes on right after an escaped marker.
+            q += static_cast<int32_t>(endText.size());
+            continue;
+        }
         int32_t length = FText.CharLength(q);
         if (length > 1) FLastWideEnd = q + length - 1;
         q += length;

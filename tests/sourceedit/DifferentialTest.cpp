@@ -238,3 +238,13 @@ TEST(Differential, IncrementalChainEqualsFreshChainInBothModes) {
         }
     }
 }
+
+// Seeds that once found a repair the whole scan did not agree with: a rescan starting inside
+// a run of plain text, a symbol run that could not grow backwards, and a Chinese character
+// carrying the scan past its early stop.
+TEST(Differential, SeedsThatFoundFaults) {
+    for (uint32_t seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+        RunSequences(false, true, seed, 30, 120);
+        if (HasFatalFailure()) return;
+    }
+}

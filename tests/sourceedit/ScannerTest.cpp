@@ -94,6 +94,13 @@ TEST(Scanner, CustomStyles) {
     EXPECT_EQ(ChainText(edit), "CustomStyle:'a\\\\' | NormalText: c");
     edit.SetText("'?\?/'x' y");
     EXPECT_EQ(ChainText(edit), "CustomStyle:'?\?/'x' | NormalText: y");
+    // After an escaped end marker the search resumes behind it, not inside it.
+    TSourceEdit doubled;
+    AddStyle(doubled, "<", "''", "\\");
+    doubled.SetText("<a\\''' b");
+    EXPECT_EQ(ChainText(doubled), "CustomStyle:<a\\''' b");
+    doubled.SetText("<a\\'''' b");
+    EXPECT_EQ(ChainText(doubled), "CustomStyle:<a\\'''' | NormalText: b");
 
     // Unterminated: to the end; typing the end marker shortens it and recolours what follows.
     edit.SetText("'abc d+1");
