@@ -100,6 +100,7 @@ QLineEdit* Edit(QWidget* parent, const QString& text, int left, int top, int wid
 
 TmainForm::TmainForm(TMainFormSetup setup)
     : FMessages(this), FCreateDatabase(std::move(setup.CreateDatabase)),
+      FStartUpgradeCheck(std::move(setup.StartUpgradeCheck)),
       FSettingsPath(std::move(setup.SettingsPath)) {
     if (!FCreateDatabase) FCreateDatabase = [] { return platform::CreateDatabase(); };
     FDatabase = FCreateDatabase();
@@ -251,7 +252,7 @@ void TmainForm::WireEvents() {
 }
 
 void TmainForm::FormCreate() {
-    if (OnStartUpgradeCheck) OnStartUpgradeCheck();
+    if (FStartUpgradeCheck) FStartUpgradeCheck();
     if (FSettingsPath.empty()) FSettingsPath = DefaultSettingsPath();
     TStringList history;
     int selected = LoadHistory(FSettingsPath, history);

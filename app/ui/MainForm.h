@@ -31,6 +31,8 @@ class TResultGrid;
 struct TMainFormSetup {
     std::string SettingsPath;          // default: config.ini beside the executable
     TDatabaseFactory CreateDatabase;   // default: the ODBC connection
+    // Starts the update check while the window is created; it runs on its own.
+    std::function<void()> StartUpgradeCheck;
 };
 
 // The answer of the save dialog: a file-system name and the encoding of the file.
@@ -78,8 +80,6 @@ public:
     std::function<std::string(const std::string& current)> OnPromptConnection;
     // Asks where to save the script; false when cancelled.
     std::function<bool(TSaveChoice& choice)> OnChooseSaveFile;
-    // Starts the update check; the window does not wait for it.
-    std::function<void()> OnStartUpgradeCheck;
 
     // Controls.
     QWidget* pnlTop;
@@ -131,6 +131,7 @@ private:
 
     TMessageBoxes FMessages;
     TDatabaseFactory FCreateDatabase;
+    std::function<void()> FStartUpgradeCheck;
     std::unique_ptr<platform::TDatabase> FDatabase;
     TResultSet FResultSet;
     std::unique_ptr<TScriptEditor> FSqlEditor;

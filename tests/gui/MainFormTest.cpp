@@ -59,6 +59,7 @@ protected:
         if (!FForm) {
             TMainFormSetup setup;
             setup.SettingsPath = SettingsPath;
+            setup.StartUpgradeCheck = [this] { ++UpgradeChecks; };
             FForm = std::make_unique<TmainForm>(setup);
             FForm->Messages().SetResponder([this](const TMessageBoxRequest& box) { Boxes.push_back(box); });
             FForm->show();
@@ -101,6 +102,7 @@ protected:
     std::string Good;
     std::string SettingsPath;
     std::vector<TMessageBoxRequest> Boxes;
+    int UpgradeChecks = 0;
     std::unique_ptr<TmainForm> FForm;
 };
 
@@ -109,6 +111,12 @@ TEST_F(MainWindowTest, ConnectingReportsEveryOutcomeAndRewritesTheHistory) {
     for (char& c : upperGood) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     WriteBytes(SettingsPath, "[dbstr]\r\ndbstr=OLD-A\r\ndbstr0=" + upperGood + "\r\n");
     TmainForm& form = Form();
+    EXPECT_EQ(UpgradeChecks, 1);
+    EXPECT_EQ(form.pgcMain->currentIndex(), 0);
+    EXPECT_EQ(form.cbbConnectStr->geometry().right() + 1, form.pnlTop->width() - 257);
+    form.resize(1000, 700);
+    EXPECT_EQ(form.cbbConnectStr->geometry().right() + 1, form.pnlTop->width() - 257);
+    EXPECT_EQ(form.pnlButton->geometry().right() + 1, form.pnlTop->width());
     EXPECT_EQ(form.cbbConnectStr->count(), 2);
     EXPECT_EQ(form.cbbConnectStr->currentText(), Q("OLD-A"));
     EXPECT_EQ(form.statPanel0->text(), Q("未连接数据库"));
