@@ -209,6 +209,21 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     EXPECT_TRUE(Ticked(2));
     EXPECT_EQ(model.index(0, 0).data().toString(), Q(" √"));
     EXPECT_EQ(model.index(1, 0).data().toString(), QString());
+    // The tick is drawn in bold red over the cell; an unticked cell has no red.
+    QImage cells = form.dbgrdMain->viewport()->grab().toImage();
+    auto redPixels = [&cells](const QRect& rect) {
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                QColor color = cells.pixelColor(x, y);
+                count += color.red() > 150 && color.red() > color.green() + 80 && color.red() > color.blue() + 80;
+            }
+        return count;
+    };
+    EXPECT_GT(redPixels(form.dbgrdMain->CellRect(0, 0)), 5);
+    EXPECT_EQ(redPixels(form.dbgrdMain->CellRect(1, 0)), 0);
+    EXPECT_EQ(redPixels(form.dbgrdMain->CellRect(0, 2)), 0);
+
     ClickCell(2, 0);
     ClickCell(1, 1);
     EXPECT_FALSE(Ticked(2));
