@@ -60,7 +60,11 @@ public:
             Edit().setPlainText(ToQString(line));
             FOneEmptyLine = line.empty();
         } else {
-            Edit().appendPlainText(ToQString(line));
+            // A cursor at the end: appendPlainText would scroll and lay out at every line.
+            QTextCursor cursor(Edit().document());
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertBlock();
+            cursor.insertText(ToQString(line));
             FOneEmptyLine = false;
         }
         return Count() - 1;
