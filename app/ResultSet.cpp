@@ -63,7 +63,7 @@ TColumnData& TField::WritableData() const {
     return FOwner->FPacket.Columns[FColumn];
 }
 size_t TField::Row() const {
-    return FOwner->FRow;
+    return FHasFixedRow ? FFixedRow : FOwner->FRow;
 }
 
 int TField::Index() const {
@@ -503,6 +503,12 @@ TField TResultSet::Fields(int position) {
     if (position < 0 || position >= FieldCount())
         throw EDatabaseError(Format("Field index out of range (%d)", position));
     return TField(this, FOrder[position]);
+}
+
+TField TResultSet::CellField(int position, size_t row) {
+    if (position < 0 || position >= FieldCount())
+        throw EDatabaseError(Format("Field index out of range (%d)", position));
+    return TField(this, FOrder[position], row);
 }
 
 std::optional<TField> TResultSet::FindField(std::string_view name) {

@@ -38,6 +38,9 @@ enum class TResultSetChange {
 class TField {
 public:
     TField(TResultSet* owner, int column) : FOwner(owner), FColumn(column) {}
+    // A view that stays on one row, whatever the current row: the grid reads its cells so.
+    TField(TResultSet* owner, int column, size_t row)
+        : FOwner(owner), FColumn(column), FFixedRow(row), FHasFixedRow(true) {}
 
     const std::string& FieldName() const;
     TFieldType DataType() const;
@@ -94,6 +97,8 @@ private:
 
     TResultSet* FOwner;
     int FColumn; // index in the packet (stable while columns move)
+    size_t FFixedRow = 0;
+    bool FHasFixedRow = false;
 };
 
 class TResultSet {
@@ -136,6 +141,8 @@ public:
     int FieldCount() const { return static_cast<int>(FOrder.size()); }
     TField Fields(int position);
     TField FieldByIndex(int position) { return Fields(position); }
+    // The column at position, read at row (0-based) without moving the current row.
+    TField CellField(int position, size_t row);
     std::optional<TField> FindField(std::string_view name);
     // Fails with "Field '%s' not found" (EDatabaseError).
     TField FieldByName(std::string_view name);

@@ -1,15 +1,21 @@
-// The program's entry: the command line now; the window joins when it is built.
+// The program's entry: the window without arguments, the command line with them.
 #include <csignal>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
+#ifdef QUORVEL_WITH_WINDOW
+#include "app/ui/Application.h"
+#endif
 
 int main(int argc, char** argv) {
     // A closed pipe or a file-size limit then fails the write with an error message (and the
     // partial file is removed) instead of killing the program silently.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+#ifdef QUORVEL_WITH_WINDOW
+    if (argc <= 1) return RunWindow(argc, argv);
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     return RunCommandLine(args, &platform::CreateDatabase);
 }

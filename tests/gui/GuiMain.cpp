@@ -1,12 +1,13 @@
-// Runs the editor window tests inside one QApplication.
+// The GUI tests' entry: one application object for all tests, offscreen unless told otherwise.
+#include <QApplication>
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "app/ui/MessageBoxes.h"
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    // Listing the tests (at build time) needs no display.
-    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(ApplicationTitle());
     return RUN_ALL_TESTS();
 }

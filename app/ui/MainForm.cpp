@@ -1,0 +1,473 @@
+#include "app/ui/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/Connecting.h"
+#include "app/Query.h"
+#include "app/RepaintThrottle.h"
+#include "app/RowSelection.h"
+#include "app/ScriptAssembly.h"
+#include "app/ScriptFile.h"
+#include "app/Settings.h"
+#include "app/ValueRendering.h"
+#include "app/WindowText.h"
+#include "app/ui/AboutBox.h"
+#include "app/ui/BusyCursor.h"
+#include "app/ui/EditorFactory.h"
+#include "app/ui/Icons.h"
+#include "app/ui/QtText.h"
+#include "app/ui/ResultGrid.h"
+#include "base/Format.h"
+#include "platform/Clock.h"
+
+namespace {
+
+// A panel whose children sit at fixed places; it reports its resizes.
+class TPanel : public QWidget {
+public:
+    explicit TPanel(QWidget* parent = nullptr) : QWidget(parent) {}
+    std::function<void()> OnResize;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (OnResize) OnResize();
+    }
+};
+
+// The table list box as a line list, for the connection to fill.
+class TListWidgetStrings : public TStrings {
+public:
+    explicit TListWidgetStrings(QListWidget& list) : FList(list) {}
+    int Count() const override { return FList.count(); }
+    std::string Get(int index) const override { return FromQString(FList.item(index)->text()); }
+    void Put(int index, const std::string& line) override { FList.item(index)->setText(ToQString(line)); }
+    void Insert(int index, const std::string& line) override { FList.insertItem(index, MakeItem(line)); }
+    void Delete(int index) override { delete FList.takeItem(index); }
+    void Clear() override { FList.clear(); }
+    int Add(const std::string& line) override {
+        FList.addItem(MakeItem(line));
+        return FList.count() - 1;
+    }
+
+private:
+    static QListWidgetItem* MakeItem(const std::string& line) {
+        auto* item = new QListWidgetItem(ToQString(line));
+        item->setSizeHint(QSize(0, 12));
+        return item;
+    }
+    QListWidget& FList;
+};
+
+QPushButton* ImageButton(QWidget* parent, TGlyph glyph, const QString& caption, const QString& hint,
+                         int left, int top, int width) {
+    auto* button = new QPushButton(ButtonIcon(glyph), caption, parent);
+    button->setGeometry(left, top, width, 25);
+    if (!hint.isEmpty()) button->setToolTip(hint);
+    return button;
+}
+
+QCheckBox* CheckBox(QWidget* parent, const QString& caption, int left, int top, int width) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setGeometry(left, top, width, 17);
+    return box;
+}
+
+QLineEdit* Edit(QWidget* parent, const QString& text, int left, int top, int width) {
+    auto* edit = new QLineEdit(text, parent);
+    edit->setGeometry(left, top, width, 20);
+    return edit;
+}
+
+} // namespace
+
+TmainForm::TmainForm(TMainFormSetup setup)
+    : FMessages(this), FCreateDatabase(std::move(setup.CreateDatabase)),
+      FStartUpgradeCheck(std::move(setup.StartUpgradeCheck)),
+      FSettingsPath(std::move(setup.SettingsPath)) {
+    if (!FCreateDatabase) FCreateDatabase = [] { return platform::CreateDatabase(); };
+    FDatabase = FCreateDatabase();
+    CreateControls();
+    WireEvents();
+    FMessages.Guard([this] { FormCreate(); });
+}
+
+TmainForm::~TmainForm() {
+    // The grid's model listens to the result set, which goes before the child widgets do.
+    delete dbgrdMain;
+}
+
+void TmainForm::CreateControls() {
+    setWindowTitle(ApplicationTitle());
+    setWindowIcon(ProgramIcon());
+    QFont font = this->font();
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(12);
+    setFont(font);
+    setGeometry(192, 130, 800, 600);
+
+    auto* central = new QWidget(this);
+    auto* centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    setCentralWidget(central);
+
+    auto* top = new TPanel(central);
+    pnlTop = top;
+    pnlTop->setFixedHeight(40);
+    cbbConnectStr = new QComboBox(pnlTop);
+    cbbConnectStr->setEditable(true);
+    cbbConnectStr->setInsertPolicy(QComboBox::NoInsert);
+    cbbConnectStr->setGeometry(13, 9, 400, 20);
+    pnlButton = new QWidget(pnlTop);
+    pnlButton->setGeometry(0, 0, 260, 40);
+    cbbDbType = new QComboBox(pnlButton);
+    cbbDbType->addItems({QStringLiteral("mssql"), QStringLiteral("mysql")});
+    cbbDbType->setGeometry(9, 9, 69, 20);
+    btnDBCon = ImageButton(pnlButton, TGlyph::Connect, {}, QStringLiteral("连接数据库"), 83, 7, 30);
+    btnNewConn = ImageButton(pnlButton, TGlyph::NewConnection, QStringLiteral("新连接"),
+                             QStringLiteral("新建连接"), 117, 7, 68);
+    btnAbout = ImageButton(pnlButton, TGlyph::About, {}, QStringLiteral("关于"), 191, 7, 30);
+    btnClose = ImageButton(pnlButton, TGlyph::Close, {}, QStringLiteral("退出"), 224, 7, 30);
+    top->OnResize = [this] { FormResize(); };
+    centralLayout->addWidget(pnlTop);
+
+    spl1 = new QSplitter(Qt::Horizontal, central);
+    spl1->setChildrenCollapsible(false);
+    lstTable = new QListWidget(spl1);
+    lstTable->setUniformItemSizes(true);
+    pgcMain = new QTabWidget(spl1);
+    spl1->addWidget(lstTable);
+    spl1->addWidget(pgcMain);
+    spl1->setStretchFactor(1, 1);
+    spl1->setSizes({137, 647});
+    centralLayout->addWidget(spl1, 1);
+
+    ts1 = new QWidget;
+    auto* ts1Layout = new QVBoxLayout(ts1);
+    ts1Layout->setContentsMargins(0, 0, 0, 0);
+    spl2 = new QSplitter(Qt::Vertical, ts1);
+    spl2->setHandleWidth(3);
+    spl2->setChildrenCollapsible(false);
+    ts1Layout->addWidget(spl2);
+    grp2 = new QGroupBox(QStringLiteral("输入SQL语句"), spl2);
+    auto* grpLayout = new QVBoxLayout(grp2);
+    grpLayout->setContentsMargins(2, 2, 2, 0);
+    grpLayout->setSpacing(0);
+    FSqlEditor = CreateScriptEditor();
+    redtSQL = FSqlEditor.get();
+    redtSQL->Widget()->setMinimumSize(64, 64);
+    grpLayout->addWidget(redtSQL->Widget(), 1);
+    pnl3 = new QWidget(grp2);
+    pnl3->setFixedHeight(36);
+    grpLayout->addWidget(pnl3);
+    btnRun = ImageButton(pnl3, TGlyph::Run, QStringLiteral("执行"), {}, 9, 7, 60);
+    btnExport = ImageButton(pnl3, TGlyph::Export, QStringLiteral("生成"),
+                            QStringLiteral("将选中的记录生成为SQL语句"), 76, 7, 60);
+    chkSelectAll = CheckBox(pnl3, QStringLiteral("全选"), 142, 12, 46);
+    lbl1 = new QLabel(QStringLiteral("默认打开记录数："), pnl3);
+    lbl1->move(196, 15);
+    lbl1->adjustSize();
+    edtTop = Edit(pnl3, QStringLiteral("100"), 288, 9, 41);
+    chkIncField = CheckBox(pnl3, QStringLiteral("有自增主键"), 335, 12, 79);
+    chkRESEED = CheckBox(pnl3, QStringLiteral("导入前清空"), 416, 12, 79);
+    edtNotNull = Edit(pnl3, QStringLiteral("created_by"), 505, 9, 205);
+    edtNotNull->setToolTip(QStringLiteral("不允许为NULL的字段，逗号隔开"));
+    dbgrdMain = new TResultGrid(FResultSet, FMessages, spl2);
+    spl2->addWidget(grp2);
+    spl2->addWidget(dbgrdMain);
+    spl2->setStretchFactor(1, 1);
+    spl2->setSizes({135, 400});
+    pgcMain->addTab(ts1, QStringLiteral("表数据"));
+
+    ts2 = new QWidget;
+    auto* ts2Layout = new QVBoxLayout(ts2);
+    ts2Layout->setContentsMargins(0, 0, 0, 0);
+    ts2Layout->setSpacing(0);
+    pnl1 = new QWidget(ts2);
+    pnl1->setFixedHeight(40);
+    ts2Layout->addWidget(pnl1);
+    btnSave = ImageButton(pnl1, TGlyph::Save, QStringLiteral("保存为文件"), {}, 32, 7, 105);
+    btnClear = ImageButton(pnl1, TGlyph::Clear, QStringLiteral("清除"), {}, 160, 7, 65);
+    btnCopy = ImageButton(pnl1, TGlyph::Copy, QStringLiteral("复制"), {}, 248, 7, 75);
+    FScriptEditor = CreateScriptEditor();
+    mmoResult = FScriptEditor.get();
+    mmoResult->Widget()->setMinimumSize(64, 64);
+    ts2Layout->addWidget(mmoResult->Widget(), 1);
+    pgcMain->addTab(ts2, QStringLiteral("数据sql语句"));
+
+    statMain = statusBar();
+    statPanel0 = new QLabel(QStringLiteral("未连接数据库"));
+    statPanel0->setFixedWidth(100);
+    statPanel1 = new QLabel;
+    statPanel1->setMinimumWidth(150);
+    statMain->addWidget(statPanel0);
+    statMain->addWidget(statPanel1, 1);
+
+    actExport = new QAction(QStringLiteral("导出"), this);
+    actExport->setToolTip(QStringLiteral("导出选中的记录为SQL语句"));
+    addAction(actExport);
+}
+
+void TmainForm::Handle(void (TmainForm::*handler)()) {
+    FMessages.Guard([this, handler] { (this->*handler)(); });
+}
+
+void TmainForm::WireEvents() {
+    connect(btnDBCon, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnDBConClick); });
+    connect(btnNewConn, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnNewConnClick); });
+    connect(btnAbout, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnAboutClick); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnCloseClick); });
+    connect(lstTable, &QListWidget::itemDoubleClicked, this, [this] { Handle(&TmainForm::lstTableDblClick); });
+    connect(btnRun, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnRunClick); });
+    // Also when the program unticks the box after a load.
+    connect(chkSelectAll, &QCheckBox::toggled, this, [this] { Handle(&TmainForm::chkSelectAllClick); });
+    connect(btnExport, &QPushButton::clicked, actExport, &QAction::trigger);
+    connect(actExport, &QAction::triggered, this, [this] { Handle(&TmainForm::actExportExecute); });
+    connect(btnSave, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnSaveClick); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnClearClick); });
+    connect(btnCopy, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnCopyClick); });
+    dbgrdMain->OnCellClick = [this](int column) { dbgrdMainCellClick(column); };
+    dbgrdMain->OnDrawColumnCell = [this](QPainter& painter, const QRect& rect, int column, int row,
+                                         bool selected) {
+        dbgrdMainDrawColumnCell(painter, rect, column, row, selected);
+    };
+}
+
+void TmainForm::FormCreate() {
+    if (FStartUpgradeCheck) FStartUpgradeCheck();
+    if (FSettingsPath.empty()) FSettingsPath = DefaultSettingsPath();
+    TStringList history;
+    int selected = LoadHistory(FSettingsPath, history);
+    for (const std::string& entry : history.Items()) cbbConnectStr->addItem(ToQString(entry));
+    cbbConnectStr->setCurrentIndex(selected);
+    TOptions options = LoadOptions(FSettingsPath);
+    edtTop->setText(ToQString(options.Top));
+    cbbDbType->setCurrentIndex(options.DbType == 0 || options.DbType == 1 ? options.DbType : -1);
+    edtNotNull->setText(ToQString(options.NotNullFields));
+    pgcMain->setCurrentIndex(0);
+    FormResize();
+}
+
+void TmainForm::FormResize() {
+    cbbConnectStr->resize(pnlTop->width() - 270, cbbConnectStr->height());
+    pnlButton->move(pnlTop->width() - pnlButton->width(), 0);
+}
+
+bool TmainForm::FormCloseQuery() {
+    FMessages.Guard([this] {
+        SaveOptions(FSettingsPath, FromQString(edtTop->text()), cbbDbType->currentIndex(),
+                    FromQString(edtNotNull->text()));
+    });
+    return true;
+}
+
+void TmainForm::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) event->accept();
+    else event->ignore();
+}
+
+void TmainForm::btnCloseClick() { close(); }
+
+void TmainForm::btnAboutClick() {
+    TAboutBox about(this);
+    about.exec();
+}
+
+void TmainForm::btnDBConClick() {
+    std::string text = FromQString(cbbConnectStr->currentText());
+    if (!Trim(text).empty()) FResultSet.Close();
+    TStringList history;
+    for (int i = 0; i < cbbConnectStr->count(); ++i) history.Add(FromQString(cbbConnectStr->itemText(i)));
+    TListWidgetStrings tables(*lstTable);
+    std::unique_ptr<TBusyCursor> busy;
+    TConnectOutcome outcome = ConnectAndRecordHistory(
+        *FDatabase, text, tables, FSettingsPath, history, [&busy](bool on) {
+            if (on) busy = std::make_unique<TBusyCursor>();
+            else busy.reset();
+        });
+    if (!outcome.Status.empty()) statPanel0->setText(ToQString(outcome.Status));
+    if (outcome.Connected) pgcMain->setCurrentIndex(0);
+    if (!outcome.Message.empty()) FMessages.ShowMessage(outcome.Message);
+    if (!outcome.Error.empty()) FMessages.ShowError(outcome.Error);
+}
+
+void TmainForm::btnNewConnClick() {
+    std::string current = FDatabase->ConnectionString();
+    std::string composed = OnPromptConnection
+                               ? OnPromptConnection(current)
+                               : PromptConnectionString(this, current, FMessages, FCreateDatabase);
+    cbbConnectStr->setEditText(ToQString(composed));
+}
+
+void TmainForm::LoadResult(TDataPacket packet, int dialect) {
+    FResultSet.LoadPacket(std::move(packet));
+    FResultSet.SetReadOnly(false);
+    TField sel = FResultSet.FieldByName(kSelFieldName);
+    sel.SetDisplayLabel(CodePageText("选择"));
+    if (dialect == kDialectMysql) sel.SetOnGetText(SelGetText);
+    sel.SetIndex(0);
+    AdjustGridColumns();
+}
+
+void TmainForm::lstTableDblClick() {
+    QListWidgetItem* item = lstTable->currentItem();
+    if (!item || !item->isSelected()) return;
+    FTableName = FromQString(item->text());
+    if (FTableName.empty()) return;
+    int dialect = cbbDbType->currentIndex();
+    std::string statement = TableSelectStatement(FTableName, dialect, FromQString(edtTop->text()));
+    {
+        TBusyCursor busy;
+        LoadResult(OpenSelectQuery(*FDatabase, statement, dialect), dialect);
+    }
+    statPanel1->setText(ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
+    size_t star = statement.find('*');
+    if (star != std::string::npos) statement.replace(star, 1, BuildColumnList(FResultSet, dialect));
+    redtSQL->Clear();
+    redtSQL->SetText(statement);
+    chkSelectAll->setChecked(false);
+    pgcMain->setCurrentIndex(0);
+}
+
+void TmainForm::btnRunClick() {
+    if (!FDatabase->Connected()) return;
+    std::string text = Trim(redtSQL->Text());
+    if (text.empty()) return;
+    int dialect = cbbDbType->currentIndex();
+    if (IsQueryText(text, dialect)) {
+        {
+            TBusyCursor busy;
+            LoadResult(OpenSelectQuery(*FDatabase, text, dialect), dialect);
+        }
+        chkSelectAll->setChecked(false);
+        statPanel1->setText(ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
+    } else if (ExecStatement(*FDatabase, text)) {
+        statPanel1->setText(QStringLiteral("语句执行成功"));
+    }
+}
+
+void TmainForm::AdjustGridColumns() {
+    dbgrdMain->FitColumnsToContents();
+    for (int column = 0; column < FResultSet.FieldCount(); ++column)
+        if (dbgrdMain->ColumnWidth(column) > 120) dbgrdMain->SetColumnWidth(column, 120);
+    if (FResultSet.FieldCount() == 0) return;
+    dbgrdMain->SetColumnAlignment(0, Qt::AlignHCenter);
+    dbgrdMain->SetColumnWidth(0, 28);
+}
+
+void TmainForm::chkSelectAllClick() { SetAllSelected(FResultSet, chkSelectAll->isChecked()); }
+
+void TmainForm::dbgrdMainCellClick(int column) {
+    TField field = FResultSet.Fields(column);
+    if (field.DataType() == TFieldType::ftBoolean || field.FieldName() != kSelFieldName) return;
+    FResultSet.Edit();
+    field.SetAsInteger(field.AsInteger() == 0 ? 1 : 0);
+}
+
+void TmainForm::dbgrdMainDrawColumnCell(QPainter& painter, const QRect& rect, int column, int row,
+                                        bool selected) {
+    if (!FResultSet.Active() || column >= FResultSet.FieldCount()) return;
+    TField field = FResultSet.CellField(column, static_cast<size_t>(row));
+    if (field.DataType() == TFieldType::ftBoolean || field.FieldName() != kSelFieldName) return;
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setClipRect(rect);
+    painter.fillRect(rect, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
+    painter.setPen(QColor(255, 0, 0));
+    painter.drawText(rect.adjusted(1, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, ToQString(field.DisplayText()));
+}
+
+void TmainForm::actExportExecute() {
+    if (!FResultSet.Active() || FResultSet.RecordCount() < 1) return;
+    TExportOptions options;
+    options.Dialect = cbbDbType->currentIndex();
+    options.TableName = FTableName;
+    options.Reseed = chkRESEED->isChecked();
+    options.IdentityInsert = chkIncField->isChecked();
+    options.NotNullText = FromQString(edtNotNull->text());
+
+    // Every row asks for a repaint; at most one per 30 ms reaches the screen, and the status
+    // text it shows is the newest.
+    std::string status;
+    bool statusShown = true;
+    auto showStatus = [&] {
+        if (statusShown) return;
+        statPanel1->setText(ToQString(status));
+        statusShown = true;
+    };
+    TRepaintThrottle throttle(&platform::GetTickCount, 30);
+    options.OnStatus = [&](const std::string& text) {
+        status = text;
+        statusShown = false;
+    };
+    options.OnRow = [&](int, int) {
+        if (!throttle.Due()) return;
+        showStatus();
+        QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+    };
+    struct TStatusGuard {
+        std::function<void()> Show;
+        ~TStatusGuard() { Show(); }
+    } statusGuard{showStatus};
+    {
+        TBusyCursor busy;
+        GenerateInsertScript(FResultSet, mmoResult->Lines(), options);
+    }
+    FLastExportPaints = throttle.PaintsLetThrough();
+    pgcMain->setCurrentIndex(1);
+}
+
+bool TmainForm::ChooseSaveFileByDialog(TSaveChoice& choice) {
+    QFileDialog dialog(this, QStringLiteral("保存为文件"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("SQL 文件(*.sql)"), QStringLiteral("所有文件(*)"),
+                           QStringLiteral("文本文件(*.txt)")});
+    dialog.setDefaultSuffix(QStringLiteral("sql"));
+    auto* encoding = new QComboBox(&dialog);
+    encoding->addItems({QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        int row = grid->rowCount();
+        grid->addWidget(new QLabel(QStringLiteral("编码："), &dialog), row, 0);
+        grid->addWidget(encoding, row, 1);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    choice.FileName = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    choice.Encoding = encoding->currentIndex() == 1 ? TScriptEncoding::Utf8 : TScriptEncoding::GB18030;
+    return true;
+}
+
+void TmainForm::btnSaveClick() {
+    if (mmoResult->Lines().Count() == 0) return;
+    TSaveChoice choice;
+    bool chosen = OnChooseSaveFile ? OnChooseSaveFile(choice) : ChooseSaveFileByDialog(choice);
+    if (!chosen) return;
+    SaveScriptText(ScriptTargetName(choice.FileName, "sql"), mmoResult->Text(), choice.Encoding);
+}
+
+void TmainForm::btnCopyClick() {
+    mmoResult->SelectAll();
+    mmoResult->CopyToClipboard();
+    FMessages.ShowMessage(CodePageText("已复制到剪切板！"));
+}
+
+void TmainForm::btnClearClick() { mmoResult->Clear(); }

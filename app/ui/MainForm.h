@@ -1,0 +1,142 @@
+// TmainForm: the main window. It wires the controls to the workflow in app/ and shows the
+// outcome; the work itself is done there.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/ResultSet.h"
+#include "app/ui/ConnectionDialog.h"
+#include "app/ui/MessageBoxes.h"
+#include "app/ui/ScriptEditor.h"
+#include "platform/Database.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class TResultGrid;
+
+// What the window is built with. Empty members take the program's defaults.
+struct TMainFormSetup {
+    std::string SettingsPath;          // default: config.ini beside the executable
+    TDatabaseFactory CreateDatabase;   // default: the ODBC connection
+    // Starts the update check while the window is created; it runs on its own.
+    std::function<void()> StartUpgradeCheck;
+};
+
+// The answer of the save dialog: a file-system name and the encoding of the file.
+struct TSaveChoice {
+    std::string FileName;
+    TScriptEncoding Encoding = TScriptEncoding::GB18030;
+};
+
+class TmainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TmainForm(TMainFormSetup setup = {});
+    ~TmainForm() override;
+
+    // Handlers, named after their control and event.
+    void FormCreate();
+    void FormResize();
+    bool FormCloseQuery();
+    void btnCloseClick();
+    void btnAboutClick();
+    void btnDBConClick();
+    void btnNewConnClick();
+    void lstTableDblClick();
+    void btnRunClick();
+    void chkSelectAllClick();
+    void dbgrdMainCellClick(int column);
+    void dbgrdMainDrawColumnCell(QPainter& painter, const QRect& rect, int column, int row, bool selected);
+    void actExportExecute();
+    void btnSaveClick();
+    void btnCopyClick();
+    void btnClearClick();
+    // Column widths after a load: at most 120 pixels, SEL centred and 28 wide.
+    void AdjustGridColumns();
+
+    TMessageBoxes& Messages() { return FMessages; }
+    TResultSet& ResultSet() { return FResultSet; }
+    platform::TDatabase& Database() { return *FDatabase; }
+    const std::string& TableName() const { return FTableName; }
+    const std::string& SettingsPath() const { return FSettingsPath; }
+    // Paints the last export let through to the screen.
+    int LastExportPaints() const { return FLastExportPaints; }
+
+    // Seams: each has a working default; tests answer them without a modal dialog.
+    // Composes a connection text from the connection's current one (btnNewConn).
+    std::function<std::string(const std::string& current)> OnPromptConnection;
+    // Asks where to save the script; false when cancelled.
+    std::function<bool(TSaveChoice& choice)> OnChooseSaveFile;
+
+    // Controls.
+    QWidget* pnlTop;
+    QComboBox* cbbConnectStr;
+    QWidget* pnlButton;
+    QComboBox* cbbDbType;
+    QPushButton* btnDBCon;
+    QPushButton* btnNewConn;
+    QPushButton* btnAbout;
+    QPushButton* btnClose;
+    QListWidget* lstTable;
+    QSplitter* spl1;
+    QTabWidget* pgcMain;
+    QWidget* ts1;
+    QWidget* ts2;
+    QGroupBox* grp2;
+    TScriptEditor* redtSQL;
+    QWidget* pnl3;
+    QPushButton* btnRun;
+    QPushButton* btnExport;
+    QCheckBox* chkSelectAll;
+    QLabel* lbl1;
+    QLineEdit* edtTop;
+    QCheckBox* chkIncField;
+    QCheckBox* chkRESEED;
+    QLineEdit* edtNotNull;
+    QSplitter* spl2;
+    TResultGrid* dbgrdMain;
+    QWidget* pnl1;
+    QPushButton* btnSave;
+    QPushButton* btnClear;
+    QPushButton* btnCopy;
+    TScriptEditor* mmoResult;
+    QStatusBar* statMain;
+    QLabel* statPanel0;
+    QLabel* statPanel1;
+    QAction* actExport;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void WireEvents();
+    void LoadResult(TDataPacket packet, int dialect);
+    bool ChooseSaveFileByDialog(TSaveChoice& choice);
+    // Runs a handler under the default error display.
+    void Handle(void (TmainForm::*handler)());
+
+    TMessageBoxes FMessages;
+    TDatabaseFactory FCreateDatabase;
+    std::function<void()> FStartUpgradeCheck;
+    std::unique_ptr<platform::TDatabase> FDatabase;
+    TResultSet FResultSet;
+    std::unique_ptr<TScriptEditor> FSqlEditor;
+    std::unique_ptr<TScriptEditor> FScriptEditor;
+    std::string FSettingsPath;
+    std::string FTableName;
+    int FLastExportPaints = 0;
+};

@@ -1,0 +1,45 @@
+// TMessageBoxes: the application's message boxes and its default error display, with a
+// seam that lets tests read and answer every box without a blocking dialog.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+// "Quorvel", the caption of every message box and of the main window.
+QString ApplicationTitle();
+
+enum class TMessageBoxKind { Error, Message };
+
+struct TMessageBoxRequest {
+    TMessageBoxKind Kind;
+    QString Caption;
+    QString Text;
+};
+
+class TMessageBoxes {
+public:
+    // Called instead of showing a box; it returns when the box is answered.
+    using TResponder = std::function<void(const TMessageBoxRequest& request)>;
+
+    explicit TMessageBoxes(QWidget* parent = nullptr) : FParent(parent) {}
+    void SetResponder(TResponder responder) { FResponder = std::move(responder); }
+
+    // The default error display: modal, error icon, caption "Quorvel", the "." rule.
+    void ShowError(const std::string& codePageMessage);
+    void ShowException(const std::exception& error);
+    // A plain message: modal, centred, caption "Quorvel", one OK button, no icon.
+    void ShowMessage(const std::string& codePageText);
+
+    // Runs a handler; an error that escapes it goes to the error display, and the program
+    // goes on (an error must never cross the event loop).
+    void Guard(const std::function<void()>& handler);
+
+private:
+    void Show(const TMessageBoxRequest& request);
+    QWidget* FParent;
+    TResponder FResponder;
+};
