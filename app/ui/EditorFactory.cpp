@@ -1,5 +1,5 @@
 #include "app/ui/EditorFactory.h"
 
-#include "app/ui/PlainScriptEditor.h"
+#include "app/ui/SourceScriptEditor.h"
 
-std::unique_ptr<TScriptEditor> CreateScriptEditor() { return std::make_unique<TPlainScriptEditor>(); }
+std::unique_ptr<TScriptEditor> CreateScriptEditor() { return std::make_unique<TSourceScriptEditor>(); }
