@@ -72,9 +72,59 @@ bool ParseColorText(std::string_view text, int32_t& value) {
 
 } // namespace
 
+// ---------------------------------------------------------------- the collections
+
+template <class TItem> TItem& TColoringCollection<TItem>::Items(int index) const {
+    if (index < 0 || index >= Count())
+        throw Exception(Format("List index out of bounds (%d)", index));
+    return *FItems[static_cast<size_t>(index)];
+}
+
+template <class TItem> TItem& TColoringCollection<TItem>::Add() {
+    FItems.push_back(std::make_unique<TItem>(static_cast<typename TItem::TOwner*>(this)));
+    TItem& item = *FItems.back();
+    Update(nullptr);
+    return item;
+}
+
+template <class TItem> void TColoringCollection<TItem>::Delete(int index) {
+    Items(index);
+    FItems.erase(FItems.begin() + index);
+    Update(nullptr);
+}
+
+template <class TItem> void TColoringCollection<TItem>::Clear() {
+    if (FItems.empty()) return;
+    FItems.clear();
+    Update(nullptr);
+}
+
+template <class TItem> void TColoringCollection<TItem>::Assign(const TPersistent& source) {
+    auto* items = dynamic_cast<const TColoringCollection<TItem>*>(&source);
+    if (!items) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (FOwner) FOwner->BeginUpdate();
+    FItems.clear();
+    for (const auto& item : items->FItems) {
+        FItems.push_back(std::make_unique<TItem>(static_cast<typename TItem::TOwner*>(this)));
+        FItems.back()->Assign(*item);
+    }
+    Update(nullptr);
+    if (FOwner) FOwner->EndUpdate();
+}
+
+template <class TItem> void TColoringCollection<TItem>::Update(TItem*) {
+    if (FOwner) FOwner->Rebuild();
+}
+
+template class TColoringCollection<TWordList>;
+template class TColoringCollection<TCustomStyle>;
+
 // ---------------------------------------------------------------- TWordList
 
-TWordList::TWordList(TWordLists* collection) : FCollection(collection) {}
+TWordList::TWordList(TWordLists* collection) : TColoringItem(clBlue), FCollection(collection) {}
 
 void TWordList::Assign(const TPersistent& source) {
     auto* list = dynamic_cast<const TWordList*>(&source);
@@ -83,10 +133,7 @@ void TWordList::Assign(const TPersistent& source) {
         return;
     }
     SetCaption(list->FCaption);
-    FCustomColor = list->FCustomColor;
-    FColor = list->FColor;
-    FCustomStyle = list->FCustomStyle;
-    FStyle = list->FStyle;
+    AssignLook(*list);
     FCaseSensitive = list->FCaseSensitive;
     FWords = list->FWords;
     Changed();
@@ -101,26 +148,6 @@ void TWordList::SetCaption(const std::string& value) {
     FCaption = value;
     if (FCollection) FCollection->Update(this);
 }
-
-#define QUORVEL_ITEM_SETTER(Class, Name, Type)                                                     \
-    void Class::Set##Name(Type value) {                                                            \
-        if (F##Name == value) return;                                                              \
-        F##Name = value;                                                                           \
-        Changed();                                                                                 \
-    }
-
-QUORVEL_ITEM_SETTER(TWordList, CustomColor, bool)
-QUORVEL_ITEM_SETTER(TWordList, Color, TColor)
-QUORVEL_ITEM_SETTER(TWordList, CustomStyle, bool)
-QUORVEL_ITEM_SETTER(TWordList, Style, TFontStyles)
-QUORVEL_ITEM_SETTER(TWordList, CaseSensitive, bool)
-QUORVEL_ITEM_SETTER(TCustomStyle, CustomColor, bool)
-QUORVEL_ITEM_SETTER(TCustomStyle, Color, TColor)
-QUORVEL_ITEM_SETTER(TCustomStyle, CustomStyle, bool)
-QUORVEL_ITEM_SETTER(TCustomStyle, Style, TFontStyles)
-QUORVEL_ITEM_SETTER(TCustomStyle, Switchable, bool)
-QUORVEL_ITEM_SETTER(TCustomStyle, LineStartOnly, bool)
-#undef QUORVEL_ITEM_SETTER
 
 void TWordList::SetWords(const std::vector<std::string>& words) {
     FWords = words;
@@ -154,65 +181,16 @@ bool TWordList::Contains(std::string_view word) const {
     return found || (inList && SameUpper(*place, word));
 }
 
-// ---------------------------------------------------------------- TWordLists
-
-TWordList& TWordLists::Items(int index) const {
-    if (index < 0 || index >= Count())
-        throw Exception(Format("List index out of bounds (%d)", index));
-    return *FItems[static_cast<size_t>(index)];
-}
-
-TWordList& TWordLists::Add() {
-    FItems.push_back(std::make_unique<TWordList>(this));
-    TWordList& item = *FItems.back();
-    Update(nullptr);
-    return item;
-}
-
-void TWordLists::Delete(int index) {
-    Items(index);
-    FItems.erase(FItems.begin() + index);
-    Update(nullptr);
-}
-
-void TWordLists::Clear() {
-    if (FItems.empty()) return;
-    FItems.clear();
-    Update(nullptr);
-}
-
-void TWordLists::Assign(const TPersistent& source) {
-    auto* lists = dynamic_cast<const TWordLists*>(&source);
-    if (!lists) {
-        TPersistent::Assign(source);
-        return;
-    }
-    if (FOwner) FOwner->BeginUpdate();
-    FItems.clear();
-    for (const auto& item : lists->FItems) {
-        FItems.push_back(std::make_unique<TWordList>(this));
-        FItems.back()->Assign(*item);
-    }
-    Update(nullptr);
-    if (FOwner) FOwner->EndUpdate();
-}
-
 TWordList* TWordLists::FindWord(std::string_view word) const {
     for (const auto& item : FItems)
         if (item->Contains(word)) return item.get();
     return nullptr;
 }
 
-void TWordLists::Update(TWordList* item) {
-    if (item)
-        item->Changed();
-    else if (FOwner)
-        FOwner->Rebuild();
-}
-
 // ---------------------------------------------------------------- TCustomStyle
 
-TCustomStyle::TCustomStyle(TCustomStyles* collection) : FCollection(collection) {}
+TCustomStyle::TCustomStyle(TCustomStyles* collection)
+    : TColoringItem(clMaroon), FCollection(collection) {}
 
 void TCustomStyle::Assign(const TPersistent& source) {
     auto* style = dynamic_cast<const TCustomStyle*>(&source);
@@ -221,10 +199,7 @@ void TCustomStyle::Assign(const TPersistent& source) {
         return;
     }
     SetCaption(style->FCaption);
-    FCustomColor = style->FCustomColor;
-    FColor = style->FColor;
-    FCustomStyle = style->FCustomStyle;
-    FStyle = style->FStyle;
+    AssignLook(*style);
     FBeginText = style->FBeginText;
     FEndText = style->FEndText;
     FIgnoreChar = style->FIgnoreChar;
@@ -238,69 +213,11 @@ void TCustomStyle::Changed() {
     if (FCollection && FCollection->Owner()) FCollection->Owner()->Rebuild();
 }
 
-void TCustomStyle::SetBeginText(const std::string& value) {
-    std::string text = MarkerText(value);
-    if (text == FBeginText) return;
-    FBeginText = text;
-    Changed();
-}
+void TCustomStyle::SetBeginText(const std::string& value) { Store(FBeginText, MarkerText(value)); }
 
-void TCustomStyle::SetEndText(const std::string& value) {
-    std::string text = MarkerText(value);
-    if (text == FEndText) return;
-    FEndText = text;
-    Changed();
-}
+void TCustomStyle::SetEndText(const std::string& value) { Store(FEndText, MarkerText(value)); }
 
-void TCustomStyle::SetIgnoreChar(const std::string& value) {
-    std::string text = value.substr(0, 1);
-    if (text == FIgnoreChar) return;
-    FIgnoreChar = text;
-    Changed();
-}
-
-// ---------------------------------------------------------------- TCustomStyles
-
-TCustomStyle& TCustomStyles::Items(int index) const {
-    if (index < 0 || index >= Count())
-        throw Exception(Format("List index out of bounds (%d)", index));
-    return *FItems[static_cast<size_t>(index)];
-}
-
-TCustomStyle& TCustomStyles::Add() {
-    FItems.push_back(std::make_unique<TCustomStyle>(this));
-    TCustomStyle& item = *FItems.back();
-    Update(nullptr);
-    return item;
-}
-
-void TCustomStyles::Delete(int index) {
-    Items(index);
-    FItems.erase(FItems.begin() + index);
-    Update(nullptr);
-}
-
-void TCustomStyles::Clear() {
-    if (FItems.empty()) return;
-    FItems.clear();
-    Update(nullptr);
-}
-
-void TCustomStyles::Assign(const TPersistent& source) {
-    auto* styles = dynamic_cast<const TCustomStyles*>(&source);
-    if (!styles) {
-        TPersistent::Assign(source);
-        return;
-    }
-    if (FOwner) FOwner->BeginUpdate();
-    FItems.clear();
-    for (const auto& item : styles->FItems) {
-        FItems.push_back(std::make_unique<TCustomStyle>(this));
-        FItems.back()->Assign(*item);
-    }
-    Update(nullptr);
-    if (FOwner) FOwner->EndUpdate();
-}
+void TCustomStyle::SetIgnoreChar(const std::string& value) { Store(FIgnoreChar, value.substr(0, 1)); }
 
 TCustomStyle* TCustomStyles::FindStyleAt(std::string_view s) const {
     if (s.empty()) return nullptr;
@@ -312,10 +229,6 @@ TCustomStyle* TCustomStyles::FindStyleAt(std::string_view s) const {
             return item.get();
     }
     return nullptr;
-}
-
-void TCustomStyles::Update(TCustomStyle*) {
-    if (FOwner) FOwner->Rebuild();
 }
 
 // ---------------------------------------------------------------- TSyntaxColoring

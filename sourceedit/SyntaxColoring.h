@@ -21,28 +21,82 @@ using TSourceFont = platform::TFontData;
 class TWordLists;
 class TCustomStyles;
 
-// One list of words (keywords and the like) painted in its own colour and style.
-class TWordList : public TPersistent {
+// What every coloured item (word list, custom style) has: a caption, a colour and a style of
+// its own when asked for, and the font derived for it. Changed asks the settings to rebuild.
+class TColoringItem : public TPersistent {
 public:
+    virtual void Changed() = 0;
+
+    const std::string& Caption() const { return FCaption; }
+    std::string DisplayName() const { return FCaption.empty() ? ClassName() : FCaption; }
+    bool CustomColor() const { return FCustomColor; }
+    void SetCustomColor(bool value) { Store(FCustomColor, value); }
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value) { Store(FColor, value); }
+    bool CustomStyle() const { return FCustomStyle; }
+    void SetCustomStyle(bool value) { Store(FCustomStyle, value); }
+    TFontStyles Style() const { return FStyle; }
+    void SetStyle(TFontStyles value) { Store(FStyle, value); }
+
+    const TSourceFont& Font() const { return FFont; }
+    TSourceFont& Font() { return FFont; }
+
+protected:
+    explicit TColoringItem(TColor color) : FColor(color) {}
+    // A new value is stored, and the settings rebuilt, only when it differs.
+    template <class T> void Store(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        Changed();
+    }
+    void AssignLook(const TColoringItem& source) {
+        FCustomColor = source.FCustomColor;
+        FColor = source.FColor;
+        FCustomStyle = source.FCustomStyle;
+        FStyle = source.FStyle;
+    }
+
+    std::string FCaption;
+    bool FCustomColor = true;
+    TColor FColor;
+    bool FCustomStyle = false;
+    TFontStyles FStyle;
+    TSourceFont FFont;
+};
+
+// The owned, ordered items of the settings; adding, deleting or clearing rebuilds them.
+template <class TItem> class TColoringCollection : public TPersistent {
+public:
+    void Assign(const TPersistent& source) override;
+    TSyntaxColoring* Owner() const { return FOwner; }
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TItem& Items(int index) const;
+    TItem& Add();
+    void Delete(int index);
+    void Clear();
+    // An item changed (item) or items came or went (nullptr).
+    void Update(TItem* item);
+
+protected:
+    // Only as one of the named collections, whose items point back at them.
+    explicit TColoringCollection(TSyntaxColoring* owner) : FOwner(owner) {}
+    TSyntaxColoring* FOwner;
+    std::vector<std::unique_ptr<TItem>> FItems;
+};
+
+// One list of words (keywords and the like) painted in its own colour and style.
+class TWordList : public TColoringItem {
+public:
+    using TOwner = TWordLists;
     explicit TWordList(TWordLists* collection = nullptr);
     const char* ClassName() const override { return "TWordList"; }
     void Assign(const TPersistent& source) override;
-    // Asks the owning settings to rebuild.
-    virtual void Changed();
+    void Changed() override;
 
-    const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);
-    std::string DisplayName() const { return FCaption.empty() ? ClassName() : FCaption; }
-    bool CustomColor() const { return FCustomColor; }
-    void SetCustomColor(bool value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor value);
-    bool CustomStyle() const { return FCustomStyle; }
-    void SetCustomStyle(bool value);
-    TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles value);
     bool CaseSensitive() const { return FCaseSensitive; }
-    void SetCaseSensitive(bool value);
+    void SetCaseSensitive(bool value) { Store(FCaseSensitive, value); }
 
     // Kept sorted ignoring letter case; duplicates are kept.
     const std::vector<std::string>& Words() const { return FWords; }
@@ -51,64 +105,32 @@ public:
     void ClearWords();
     bool Contains(std::string_view word) const;
 
-    const TSourceFont& Font() const { return FFont; }
-    TSourceFont& Font() { return FFont; }
     TWordLists* Collection() const { return FCollection; }
 
 private:
-    friend class TWordLists;
     TWordLists* FCollection;
-    std::string FCaption;
-    bool FCustomColor = true;
-    TColor FColor = clBlue;
-    bool FCustomStyle = false;
-    TFontStyles FStyle;
     bool FCaseSensitive = true;
     std::vector<std::string> FWords;
-    TSourceFont FFont;
 };
 
-class TWordLists : public TPersistent {
+class TWordLists : public TColoringCollection<TWordList> {
 public:
-    explicit TWordLists(TSyntaxColoring* owner) : FOwner(owner) {}
+    explicit TWordLists(TSyntaxColoring* owner) : TColoringCollection(owner) {}
     const char* ClassName() const override { return "TWordLists"; }
-    void Assign(const TPersistent& source) override;
-    TSyntaxColoring* Owner() const { return FOwner; }
-
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TWordList& Items(int index) const;
-    TWordList& Add();
-    void Delete(int index);
-    void Clear();
     // The first list, in collection order, that contains word; nullptr when none does.
     TWordList* FindWord(std::string_view word) const;
-    // An item changed (item) or items came or went (nullptr).
-    void Update(TWordList* item);
-
-private:
-    TSyntaxColoring* FOwner;
-    std::vector<std::unique_ptr<TWordList>> FItems;
 };
 
 // A delimited style (comment, string ...) from BeginText to EndText.
-class TCustomStyle : public TPersistent {
+class TCustomStyle : public TColoringItem {
 public:
+    using TOwner = TCustomStyles;
     explicit TCustomStyle(TCustomStyles* collection = nullptr);
     const char* ClassName() const override { return "TCustomStyle"; }
     void Assign(const TPersistent& source) override;
-    virtual void Changed();
+    void Changed() override;
 
-    const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value) { FCaption = value; }
-    std::string DisplayName() const { return FCaption.empty() ? ClassName() : FCaption; }
-    bool CustomColor() const { return FCustomColor; }
-    void SetCustomColor(bool value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor value);
-    bool CustomStyle() const { return FCustomStyle; }
-    void SetCustomStyle(bool value);
-    TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles value);
     // "#13" is stored as a single CR.
     const std::string& BeginText() const { return FBeginText; }
     void SetBeginText(const std::string& value);
@@ -118,53 +140,31 @@ public:
     const std::string& IgnoreChar() const { return FIgnoreChar; }
     void SetIgnoreChar(const std::string& value);
     bool Switchable() const { return FSwitchable; }
-    void SetSwitchable(bool value);
+    void SetSwitchable(bool value) { Store(FSwitchable, value); }
     bool LineStartOnly() const { return FLineStartOnly; }
-    void SetLineStartOnly(bool value);
+    void SetLineStartOnly(bool value) { Store(FLineStartOnly, value); }
     bool CaseSensitive() const { return FCaseSensitive; }
     void SetCaseSensitive(bool value) { FCaseSensitive = value; }
 
-    const TSourceFont& Font() const { return FFont; }
-    TSourceFont& Font() { return FFont; }
     TCustomStyles* Collection() const { return FCollection; }
 
 private:
-    friend class TCustomStyles;
     TCustomStyles* FCollection;
-    std::string FCaption;
-    bool FCustomColor = true;
-    TColor FColor = clMaroon;
-    bool FCustomStyle = false;
-    TFontStyles FStyle;
     std::string FBeginText;
     std::string FEndText;
     std::string FIgnoreChar;
     bool FSwitchable = false;
     bool FLineStartOnly = false;
     bool FCaseSensitive = false;
-    TSourceFont FFont;
 };
 
-class TCustomStyles : public TPersistent {
+class TCustomStyles : public TColoringCollection<TCustomStyle> {
 public:
-    explicit TCustomStyles(TSyntaxColoring* owner) : FOwner(owner) {}
+    explicit TCustomStyles(TSyntaxColoring* owner) : TColoringCollection(owner) {}
     const char* ClassName() const override { return "TCustomStyles"; }
-    void Assign(const TPersistent& source) override;
-    TSyntaxColoring* Owner() const { return FOwner; }
-
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TCustomStyle& Items(int index) const;
-    TCustomStyle& Add();
-    void Delete(int index);
-    void Clear();
     // The first style whose BeginText begins s (the text from the scan position, at most 20
     // characters); nullptr when s is empty or none does.
     TCustomStyle* FindStyleAt(std::string_view s) const;
-    void Update(TCustomStyle* item);
-
-private:
-    TSyntaxColoring* FOwner;
-    std::vector<std::unique_ptr<TCustomStyle>> FItems;
 };
 
 class TSyntaxColoring : public TOwnedPersistent {
