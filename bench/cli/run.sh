@@ -10,22 +10,8 @@ rows=${ROWS:-200000}
 runs=${RUNS:-5}
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j2 --target quorvel quorvel_peak_rss >/dev/null
-if [ -z "${QUORVEL_TEST_DB_PORT:-}" ]; then
-  eval "$(scripts/test-db.sh start)"
-  trap '"$root"/scripts/test-db.sh stop' EXIT
-fi
-client=(--no-defaults --socket="$QUORVEL_TEST_DB_SOCKET" -u"$QUORVEL_TEST_DB_USER" -p"$QUORVEL_TEST_DB_PASSWORD")
-mariadb "${client[@]}" --default-character-set=utf8mb4 "$QUORVEL_TEST_DB_NAME" <<SQL
-DROP TABLE IF EXISTS bench_orders;
-CREATE TABLE bench_orders (
-  id int PRIMARY KEY, code varchar(20), customer varchar(50), quantity int, price decimal(10,2),
-  ratio double, ordered_at datetime, shipped tinyint, note varchar(200), amount bigint);
-INSERT INTO bench_orders SELECT seq, CONCAT('ORD-', LPAD(seq, 8, '0')),
-  IF(seq % 3 = 0, CONCAT('客户', seq), CONCAT('Customer O''Brien ', seq)), seq % 1000,
-  (seq % 100000) / 100, seq / 7, '2024-01-01 00:00:00' + INTERVAL seq SECOND, seq % 2,
-  IF(seq % 5 = 0, NULL, REPEAT('note \\\\ text ', 1 + seq % 4)), seq * 1000003
-FROM seq_1_to_$rows;
-SQL
+. bench/orders-table.sh
+fill_orders bench_orders "$rows"
 out=$(mktemp -d)
 measure() { # prints wall seconds and peak KiB of one run
   local line

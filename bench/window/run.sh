@@ -11,22 +11,8 @@ counts=${COUNTS:-"50000 100000 200000"}
 max=$(printf '%s\n' $counts | sort -n | tail -1)
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j2 --target quorvel quorvel_peak_rss quorvel_window_bench >/dev/null
-if [ -z "${QUORVEL_TEST_DB_PORT:-}" ]; then
-  eval "$(scripts/test-db.sh start)"
-  trap '"$root"/scripts/test-db.sh stop' EXIT
-fi
-client=(--no-defaults --socket="$QUORVEL_TEST_DB_SOCKET" -u"$QUORVEL_TEST_DB_USER" -p"$QUORVEL_TEST_DB_PASSWORD")
-mariadb "${client[@]}" --default-character-set=utf8mb4 "$QUORVEL_TEST_DB_NAME" <<SQL
-DROP TABLE IF EXISTS bench_window;
-CREATE TABLE bench_window (
-  id int PRIMARY KEY, code varchar(20), customer varchar(50), quantity int, price decimal(10,2),
-  ratio double, ordered_at datetime, shipped tinyint, note varchar(200), amount bigint);
-INSERT INTO bench_window SELECT seq, CONCAT('ORD-', LPAD(seq, 8, '0')),
-  IF(seq % 3 = 0, CONCAT('客户', seq), CONCAT('Customer O''Brien ', seq)), seq % 1000,
-  (seq % 100000) / 100, seq / 7, '2024-01-01 00:00:00' + INTERVAL seq SECOND, seq % 2,
-  IF(seq % 5 = 0, NULL, REPEAT('note \\\\ text ', 1 + seq % 4)), seq * 1000003
-FROM seq_1_to_$max;
-SQL
+. bench/orders-table.sh
+fill_orders bench_window "$max"
 out=$(mktemp -d)
 for rows in $counts; do
   echo "window:  $(QT_QPA_PLATFORM=offscreen build-bench/bench/window/quorvel_window_bench \
