@@ -12,11 +12,17 @@ TMCRanges::~TMCRanges() {
 }
 
 int32_t TMCRanges::StartOf(const TCustomRange* range) {
-    return static_cast<const TMCRange*>(range)->FStart;
+    const auto* plain = static_cast<const TMCRange*>(range);
+    return plain->FStart + plain->Base();
 }
 
 int32_t TMCRanges::EndOf(const TCustomRange* range) {
-    return static_cast<const TMCRange*>(range)->FEnd;
+    const auto* plain = static_cast<const TMCRange*>(range);
+    return plain->FEnd + plain->Base();
+}
+
+bool TMCRanges::InBlock(const TCustomRange* range, const TBlock& block) {
+    return range && range->FBlock == &block;
 }
 
 bool TMCRanges::IsLong(const TCustomRange* range) {
@@ -25,17 +31,17 @@ bool TMCRanges::IsLong(const TCustomRange* range) {
 
 int32_t TMCRanges::BlockMaxEnd(TBlock& block) {
     if (block.MaxDirty) {
-        block.MaxEnd = 0;
+        block.MaxEnd = -block.Offset;
         for (TCustomRange* range : block.Items)
-            block.MaxEnd = std::max(block.MaxEnd, EndOf(range));
+            block.MaxEnd = std::max(block.MaxEnd, static_cast<TMCRange*>(range)->FEnd);
         block.MaxDirty = false;
     }
-    return block.MaxEnd;
+    return block.MaxEnd + block.Offset;
 }
 
 void TMCRanges::Register(TCustomRange* range) {
     range->FPlace = TIndexPlace::Other;
-    range->FListSlot = FOthers.size();
+    range->FListSlot = static_cast<uint32_t>(FOthers.size());
     FOthers.push_back(range);
 }
 
@@ -57,7 +63,7 @@ void TMCRanges::RemoveFromLong(TCustomRange* range) {
 
 void TMCRanges::Indexed(TMCRange* range) {
     RemoveFromOthers(range);
-    if (FAdjusting) {
+    if (FAdjusting || FHolding > 0) {
         range->FPlace = TIndexPlace::Pending;
         FPending.push_back(range);
     } else {
@@ -76,7 +82,7 @@ void TMCRanges::Forget(TCustomRange* range) {
         RemoveFromOthers(range);
         break;
     case TIndexPlace::Block:
-        RemoveFromBlock(range);
+        RemoveFromBlock(range, true);
         break;
     case TIndexPlace::Long:
         RemoveFromLong(range);
@@ -106,7 +112,8 @@ void TMCRanges::Moved(TMCRange* range, int32_t oldStart) {
         return;
     }
     if (range->FPlace == TIndexPlace::Block) {
-        if (range->FStart != oldStart || IsLong(range)) {
+        // FEnd and MaxEnd are both relative to the block's offset.
+        if (StartOf(range) != oldStart || IsLong(range)) {
             RemoveFromBlock(range);
             Insert(range);
         } else if (!range->FBlock->MaxDirty && range->FEnd > range->FBlock->MaxEnd) {
@@ -123,7 +130,7 @@ void TMCRanges::Moved(TMCRange* range, int32_t oldStart) {
 void TMCRanges::Insert(TCustomRange* range) {
     if (IsLong(range)) {
         range->FPlace = TIndexPlace::Long;
-        range->FListSlot = FLong.size();
+        range->FListSlot = static_cast<uint32_t>(FLong.size());
         FLong.push_back(range);
     } else {
         InsertIntoBlocks(range);
@@ -144,24 +151,41 @@ void TMCRanges::InsertIntoBlocks(TCustomRange* range) {
         block.Items.begin(), block.Items.end(), key,
         [](int32_t value, const TCustomRange* item) { return value < StartOf(item); });
     block.Items.insert(place, range);
+    auto* plain = static_cast<TMCRange*>(range);
+    plain->FStart -= block.Offset;
+    plain->FEnd -= block.Offset;
     range->FBlock = &block;
     range->FPlace = TIndexPlace::Block;
-    if (!block.MaxDirty) block.MaxEnd = std::max(block.MaxEnd, EndOf(range));
+    if (!range->ShiftsPlainly()) ++block.Special;
+    if (!block.MaxDirty) block.MaxEnd = std::max(block.MaxEnd, plain->FEnd);
     if (block.Items.size() > 2 * kBlockSize) {
+        // The tail keeps the offset its ranges' ends are relative to.
         auto tail = std::make_unique<TBlock>();
+        tail->Offset = block.Offset;
         tail->Items.assign(block.Items.begin() + kBlockSize, block.Items.end());
         block.Items.resize(kBlockSize);
-        for (TCustomRange* moved : tail->Items)
+        for (TCustomRange* moved : tail->Items) {
             moved->FBlock = tail.get();
+            if (!moved->ShiftsPlainly()) ++tail->Special;
+        }
+        block.Special -= tail->Special;
         tail->MaxDirty = true;
         block.MaxDirty = true;
         FBlocks.insert(FBlocks.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(tail));
     }
 }
 
-void TMCRanges::RemoveFromBlock(TCustomRange* range) {
+void TMCRanges::RemoveFromBlock(TCustomRange* range, bool dying) {
     TBlock* block = range->FBlock;
     block->Items.erase(std::find(block->Items.begin(), block->Items.end(), range));
+    // Out of the block its ends are positions again; a range being destroyed is no longer a
+    // TMCRange and needs none.
+    if (!dying) {
+        auto* plain = static_cast<TMCRange*>(range);
+        plain->FStart += block->Offset;
+        plain->FEnd += block->Offset;
+    }
+    if (!range->ShiftsPlainly()) --block->Special;
     block->MaxDirty = true;
     range->FBlock = nullptr;
     range->FPlace = TIndexPlace::None;
@@ -182,12 +206,14 @@ size_t TMCRanges::FirstBlockReaching(int32_t pos) const {
 void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRange* skip1,
                               const TCustomRange* skip2) {
     if (FAdjusting) throw Exception("Text edited while the tracked ranges follow another edit");
+    // Ranges held back by a TIndexHold follow the edit too.
+    InsertPending();
     FWork.clear();
     auto addWork = [&](TCustomRange* range) {
         if (range == skip1 || range == skip2) return;
         range->FInWork = true;
         range->FMovedInWork = false;
-        range->FWorkSlot = FWork.size();
+        range->FWorkSlot = static_cast<uint32_t>(FWork.size());
         FWork.push_back(range);
     };
     for (TCustomRange* range : FOthers)
@@ -202,13 +228,21 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
         if (StartOf(block.Items.back()) + kLongRange - 1 < a) break;
         if (BlockMaxEnd(block) >= a) first = i;
     }
+    // The blocks are ordered by start: once one lies wholly past the span, so do the rest.
+    bool pastSpan = false;
     for (size_t i = first; i < FBlocks.size(); ++i) {
         TBlock& block = *FBlocks[i];
-        if (StartOf(block.Items.front()) >= b + 2) {
+        if (pastSpan || StartOf(block.Items.front()) >= b + 2) {
             // Past the span by more than a place every rule reduces to a shift by c.
+            pastSpan = true;
             block.Shifted = true;
+            const bool holdsSkipped = InBlock(skip1, block) || InBlock(skip2, block);
+            if (block.Special == 0 && !holdsSkipped) {
+                block.Offset += c;
+                continue;
+            }
             for (TCustomRange* range : block.Items) {
-                if (range->FPlainShift && !range->OnChange && range != skip1 && range != skip2) {
+                if (range->ShiftsPlainly() && range != skip1 && range != skip2) {
                     auto* plain = static_cast<TMCRange*>(range);
                     plain->FStart += c;
                     plain->FEnd += c;
@@ -216,7 +250,11 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
                     addWork(range);
                 }
             }
-            if (!block.MaxDirty) block.MaxEnd += c;
+            // A skipped range stays where it is, and may hold the block's greatest end.
+            if (holdsSkipped)
+                block.MaxDirty = true;
+            else if (!block.MaxDirty)
+                block.MaxEnd += c;
             continue;
         }
         for (TCustomRange* range : block.Items) {
@@ -262,12 +300,21 @@ void TMCRanges::FinishEdit(int32_t a) {
     RepairOrder(FirstBlockReaching(a));
     for (TCustomRange* range : reinsert)
         Insert(range);
-    std::vector<TCustomRange*> pending;
-    pending.swap(FPending);
-    for (TCustomRange* range : pending) {
+    InsertPending();
+}
+
+void TMCRanges::ReleaseHold() {
+    if (--FHolding > 0 || FAdjusting) return;
+    InsertPending();
+}
+
+void TMCRanges::InsertPending() {
+    // Insert calls no handler, so the list cannot change under the loop.
+    for (TCustomRange* range : FPending) {
         range->FPlace = TIndexPlace::None;
         Insert(range);
     }
+    FPending.clear();
 }
 
 void TMCRanges::RepairOrder(size_t firstBlock) {
@@ -290,9 +337,18 @@ void TMCRanges::RepairOrder(size_t firstBlock) {
         }
     }
     if (sorted) return;
+    // The rebuilt blocks start at offset 0: the old offsets go into the ranges' ends.
     std::vector<TCustomRange*> items;
-    for (size_t i = firstBlock; i < FBlocks.size(); ++i)
-        items.insert(items.end(), FBlocks[i]->Items.begin(), FBlocks[i]->Items.end());
+    for (size_t i = firstBlock; i < FBlocks.size(); ++i) {
+        const int32_t offset = FBlocks[i]->Offset;
+        for (TCustomRange* range : FBlocks[i]->Items) {
+            auto* plain = static_cast<TMCRange*>(range);
+            plain->FStart += offset;
+            plain->FEnd += offset;
+            range->FBlock = nullptr;
+            items.push_back(range);
+        }
+    }
     std::stable_sort(items.begin(), items.end(), [](const TCustomRange* x, const TCustomRange* y) {
         return StartOf(x) < StartOf(y);
     });
@@ -302,8 +358,10 @@ void TMCRanges::RepairOrder(size_t firstBlock) {
         block->Items.assign(
             items.begin() + static_cast<std::ptrdiff_t>(i),
             items.begin() + static_cast<std::ptrdiff_t>(std::min(i + kBlockSize, items.size())));
-        for (TCustomRange* range : block->Items)
+        for (TCustomRange* range : block->Items) {
             range->FBlock = block.get();
+            if (!range->ShiftsPlainly()) ++block->Special;
+        }
         block->MaxDirty = true;
         FBlocks.push_back(std::move(block));
     }
@@ -314,17 +372,30 @@ bool TMCRanges::IndexIsConsistent() const {
     int32_t previous = INT32_MIN;
     for (const auto& block : FBlocks) {
         if (block->Items.empty()) return false;
-        int32_t maxEnd = 0;
+        // Between edits no block is marked as moved by one.
+        if (!FAdjusting && block->Shifted) return false;
+        int32_t maxEnd = 0, special = 0;
         for (TCustomRange* range : block->Items) {
             if (range->FBlock != block.get() || range->FPlace != TIndexPlace::Block) return false;
             if (StartOf(range) < previous || IsLong(range)) return false;
+            // With its block's offset a range is a span again: an offset gone astray shows.
+            if (StartOf(range) < 1 || EndOf(range) < StartOf(range) - 1) return false;
             previous = StartOf(range);
             maxEnd = std::max(maxEnd, EndOf(range));
+            if (!range->ShiftsPlainly()) ++special;
             ++indexed;
         }
-        if (!block->MaxDirty && block->MaxEnd < maxEnd) return false;
+        if (!block->MaxDirty && block->MaxEnd + block->Offset < maxEnd) return false;
+        if (block->Special != special) return false;
     }
     for (TCustomRange* range : FLong)
-        if (!IsLong(range) || range->FPlace != TIndexPlace::Long) return false;
+        if (!IsLong(range) || range->FPlace != TIndexPlace::Long || range->FBlock) return false;
+    // Outside a block a range holds its positions themselves.
+    for (TCustomRange* range : FOthers)
+        if (range->FPlace != TIndexPlace::Other || range->FBlock) return false;
+    for (TCustomRange* range : FPending)
+        if (range->FPlace != TIndexPlace::Pending || range->FBlock) return false;
+    // Held ranges wait only while an edit is applied or a hold lasts.
+    if (!FAdjusting && FHolding == 0 && !FPending.empty()) return false;
     return indexed == static_cast<size_t>(Count());
 }

@@ -1,6 +1,7 @@
 #include "editor/Ranges.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "editor/MemoComponent.h"
 
@@ -17,6 +18,23 @@ TCustomRange::TCustomRange(TFastObjectContainer* container, TMemoComponent* memo
 
 TCustomRange::~TCustomRange() {
     if (FTracker) FTracker->Forget(this);
+}
+
+TRangeChangeEvent& TRangeChangeEvent::operator=(TRangeNotifyEvent handler) {
+    bool wasPlain = FOwner.ShiftsPlainly();
+    FHandler = std::move(handler);
+    FOwner.ShiftKindChanged(wasPlain);
+    return *this;
+}
+
+void TCustomRange::SetPlainShift(bool value) {
+    bool wasPlain = ShiftsPlainly();
+    FPlainShift = value;
+    ShiftKindChanged(wasPlain);
+}
+
+void TCustomRange::ShiftKindChanged(bool wasPlain) {
+    if (FBlock && wasPlain != ShiftsPlainly()) FBlock->Special += wasPlain ? 1 : -1;
 }
 
 void TCustomRange::SetRStart(int32_t) {}
@@ -198,25 +216,29 @@ TMCRange::TMCRange(TFastObjectContainer* container, TMemoComponent* memo)
 
 void TMCRange::SetRStart(int32_t value) {
     BeginUpdate();
-    int32_t oldStart = FStart;
+    int32_t oldStart = FStart + Base();
     int32_t last = (FMemo ? FMemo->TextLength() : 0) + 1;
-    FStart = std::min(std::max(value, 1), last);
-    if (FTracker && FStart != oldStart) FTracker->Moved(this, oldStart);
-    SetREnd(FEnd);
+    int32_t start = std::min(std::max(value, 1), last);
+    FStart = start - Base();
+    if (FTracker && start != oldStart) FTracker->Moved(this, oldStart);
+    SetREnd(FEnd + Base());
     EndUpdate();
 }
 
 void TMCRange::SetREnd(int32_t value) {
     BeginUpdate();
-    int32_t oldEnd = FEnd;
-    FEnd = std::min(std::max(value, FStart - 1), FMemo ? FMemo->TextLength() : 0);
-    if (FTracker && FEnd != oldEnd) FTracker->Moved(this, FStart);
+    int32_t oldEnd = FEnd + Base();
+    int32_t start = FStart + Base();
+    int32_t end = std::min(std::max(value, start - 1), FMemo ? FMemo->TextLength() : 0);
+    FEnd = end - Base();
+    if (FTracker && end != oldEnd) FTracker->Moved(this, start);
     EndUpdate();
 }
 
 void TMCRange::AdjustForEdit(int32_t a, int32_t b, int32_t c) {
     BeginUpdate();
-    int32_t start = FStart, end = FEnd;
+    const int32_t oldStart = FStart + Base(), oldEnd = FEnd + Base();
+    int32_t start = oldStart, end = oldEnd;
     bool swallowed = false;
     if (c > 0) {
         if (a <= end && end <= b) {
@@ -239,7 +261,7 @@ void TMCRange::AdjustForEdit(int32_t a, int32_t b, int32_t c) {
             swallowed = true;
         } else if (start > b) {
             start += c;
-            justAfter = FEnd < FStart && FEnd == b;
+            justAfter = oldEnd < oldStart && oldEnd == b;
         }
         if (!justAfter && a <= end && end <= b) {
             start = std::min(start, a);
@@ -249,8 +271,8 @@ void TMCRange::AdjustForEdit(int32_t a, int32_t b, int32_t c) {
             end += c;
         }
     }
-    FStart = start;
-    FEnd = end;
+    FStart = start - Base();
+    FEnd = end - Base();
     EndUpdate();
     // Last: the handler may free the range.
     if (swallowed && end < start) DoOverwrite();

@@ -29,10 +29,28 @@ struct TRowCol {
 
 using TRangeNotifyEvent = std::function<void(TCustomRange& sender)>;
 
+// A range's OnChange handler. Setting or clearing it tells the registry, which moves a block
+// of ranges by an offset only while none of them has a handler to call.
+class TRangeChangeEvent {
+public:
+    explicit TRangeChangeEvent(TCustomRange& owner) : FOwner(owner) {}
+    TRangeChangeEvent(const TRangeChangeEvent&) = delete;
+    TRangeChangeEvent& operator=(const TRangeChangeEvent& other) { return *this = other.FHandler; }
+    TRangeChangeEvent& operator=(TRangeNotifyEvent handler);
+    explicit operator bool() const { return static_cast<bool>(FHandler); }
+    void operator()(TCustomRange& sender) const { FHandler(sender); }
+
+private:
+    TCustomRange& FOwner;
+    TRangeNotifyEvent FHandler;
+};
+
 // The editor's registry of tracked ranges. Besides registration order it keeps the ranges of
 // class TMCRange ordered by start in small blocks, so that an edit visits only the ranges
 // that can be affected: those that start or end at or after the edit. Ranges wholly before
-// an edit are never visited; they cannot move.
+// an edit are never visited; they cannot move. A block wholly after an edit whose ranges all
+// shift plainly moves as a whole: its offset changes, its ranges are not touched, so an edit
+// costs the same however many ranges follow it.
 class TMCRanges : public TFastObjectContainer {
 public:
     explicit TMCRanges(TMemoComponent* editor) : TFastObjectContainer(editor) {}
@@ -47,6 +65,19 @@ public:
     // Checks the position index against the ranges themselves (for tests).
     bool IndexIsConsistent() const;
 
+    // While one lives, new TMCRange objects wait to be indexed until it ends, so that a range
+    // whose ends are set right after its creation is placed once, at its final start.
+    class TIndexHold {
+    public:
+        explicit TIndexHold(TMCRanges& ranges) : FRanges(ranges) { ++FRanges.FHolding; }
+        ~TIndexHold() { FRanges.ReleaseHold(); }
+        TIndexHold(const TIndexHold&) = delete;
+        TIndexHold& operator=(const TIndexHold&) = delete;
+
+    private:
+        TMCRanges& FRanges;
+    };
+
     // Longest range kept in the ordered blocks; longer ones are visited on every edit that
     // reaches their end.
     static constexpr int32_t kLongRange = 4096;
@@ -56,7 +87,10 @@ private:
     friend class TMCRange;
     struct TBlock {
         std::vector<TCustomRange*> Items; // TMCRange objects, ordered by start
-        int32_t MaxEnd = 0;
+        // Added to the stored ends of its ranges (and to MaxEnd) to give their positions.
+        int32_t Offset = 0;
+        int32_t MaxEnd = 0;  // relative to Offset, like the ends it is taken from
+        int32_t Special = 0; // ranges in it that do not shift plainly
         bool MaxDirty = false;
         bool Shifted = false; // every range in it moved by the edit's length change
     };
@@ -67,9 +101,11 @@ private:
     void Moved(TMCRange* range, int32_t oldStart);
 
     void FinishEdit(int32_t a);
+    void ReleaseHold();
+    void InsertPending();
     void Insert(TCustomRange* range);
     void InsertIntoBlocks(TCustomRange* range);
-    void RemoveFromBlock(TCustomRange* range);
+    void RemoveFromBlock(TCustomRange* range, bool dying = false);
     void RemoveFromLong(TCustomRange* range);
     void RemoveFromOthers(TCustomRange* range);
     void RepairOrder(size_t firstBlock);
@@ -78,13 +114,15 @@ private:
     static int32_t StartOf(const TCustomRange* range);
     static int32_t EndOf(const TCustomRange* range);
     static bool IsLong(const TCustomRange* range);
+    static bool InBlock(const TCustomRange* range, const TBlock& block);
 
     static constexpr size_t kBlockSize = 256;
     std::vector<std::unique_ptr<TBlock>> FBlocks;
     std::vector<TCustomRange*> FLong;    // TMCRange objects longer than kLongRange
     std::vector<TCustomRange*> FOthers;  // tracked ranges that are not TMCRange
     std::vector<TCustomRange*> FWork;    // the ranges of the edit being applied
-    std::vector<TCustomRange*> FPending; // to be indexed once the edit is applied
+    std::vector<TCustomRange*> FPending; // to be indexed once the edit or the hold is over
+    int FHolding = 0;
     bool FAdjusting = false;
 };
 
@@ -129,7 +167,7 @@ public:
     platform::TPoint GetStartPoint() const;
     platform::TPoint GetEndPoint() const;
 
-    TRangeNotifyEvent OnChange;
+    TRangeChangeEvent OnChange{*this};
     TRangeNotifyEvent OnOverwrite;
 
 protected:
@@ -145,7 +183,7 @@ protected:
     // A range whose class keeps the plain AdjustForEdit and update hooks: when an edit lies
     // wholly before it and it has no OnChange handler, the registry moves its ends directly.
     // A class that overrides AdjustForEdit or the hooks clears it.
-    void SetPlainShift(bool value) { FPlainShift = value; }
+    void SetPlainShift(bool value);
 
 public:
     // Where the registry keeps a tracked range.
@@ -154,14 +192,18 @@ public:
 private:
     friend class TMCRanges;
     friend class TMCRange;
+    friend class TRangeChangeEvent;
+    bool ShiftsPlainly() const { return FPlainShift && !OnChange; }
+    // Keeps the count of its block's ranges that do not shift plainly.
+    void ShiftKindChanged(bool wasPlain);
     TMCRanges* FTracker = nullptr;
     TIndexPlace FPlace = TIndexPlace::None;
     bool FPlainShift = false;
     bool FInWork = false;
     bool FMovedInWork = false;
-    size_t FWorkSlot = 0;
-    size_t FListSlot = 0; // in FLong or FOthers
-    TMCRanges::TBlock* FBlock = nullptr;
+    uint32_t FWorkSlot = 0;
+    uint32_t FListSlot = 0;              // in FLong or FOthers
+    TMCRanges::TBlock* FBlock = nullptr; // set while FPlace is Block
 };
 
 // A range that stores its two ends; a new one is the empty range at 1.
@@ -173,16 +215,16 @@ public:
 
     void SetRStart(int32_t value) override;
     void SetREnd(int32_t value) override;
-    int32_t GetRStart() const override { return FStart; }
-    int32_t GetREnd() const override { return FEnd; }
+    int32_t GetRStart() const override { return FStart + Base(); }
+    int32_t GetREnd() const override { return FEnd + Base(); }
     void AdjustForEdit(int32_t editStart, int32_t editEnd, int32_t delta) override;
-
-protected:
-    int32_t FStart = 1;
-    int32_t FEnd = 0;
 
 private:
     friend class TMCRanges;
+    // The offset of the block holding the range; its stored ends are relative to it.
+    int32_t Base() const { return FBlock ? FBlock->Offset : 0; }
+    int32_t FStart = 1;
+    int32_t FEnd = 0;
 };
 
 // The selection: an anchor and the caret. Not Backwards: anchor RStart, caret REnd + 1;

@@ -163,6 +163,8 @@ private:
     void Emit();
     void EmitSplitText();
     template <class T> T& Make(int32_t start, int32_t end) {
+        // Indexed once its ends are set, not first at 1 and then again at start.
+        TMCRanges::TIndexHold hold(FEdit.Ranges());
         T& range = CreateSyntaxRange<T>(FCursor, &FEdit);
         range.SetRStart(start);
         range.SetREnd(end);

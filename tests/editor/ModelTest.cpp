@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EditRule.h"
 #include "editor/MemoComponent.h"
 
 namespace {
@@ -99,36 +100,9 @@ struct TModelRange {
     int ExpectedOverwrites = 0;
 };
 
-// The consequences of an edit on one range, written as the rule states them.
+// The consequences of an edit on one range.
 void ModelAdjust(TModelRange& m, int32_t a, int32_t b, int32_t c, bool& swallowedEmpty) {
-    int32_t s = m.Start, e = m.End;
-    bool swallowed = false;
-    if (c > 0) {
-        if (a <= e && e <= b) {
-            s = std::min(s, a), e = a - 1, swallowed = true;
-        } else if (e > b) {
-            e += c;
-        }
-        if (a <= s && s <= b)
-            s = a, swallowed = true;
-        else if (s > b && e >= s)
-            s += c;
-    } else {
-        bool justAfter = false;
-        if (a <= s && s <= b) {
-            s = a, swallowed = true;
-        } else if (s > b) {
-            s += c;
-            justAfter = m.End < m.Start && m.End == b;
-        }
-        if (!justAfter && a <= e && e <= b)
-            s = std::min(s, a), e = a - 1, swallowed = true;
-        else if (justAfter || e > b)
-            e += c;
-    }
-    m.Start = s;
-    m.End = e;
-    swallowedEmpty = swallowed && e < s;
+    swallowedEmpty = FollowEdit(m.Start, m.End, a, b, c);
 }
 
 class TModel {
@@ -251,7 +225,8 @@ public:
         FText.replace(static_cast<size_t>(start - 1), static_cast<size_t>(end - start + 1),
                       Normalized(text, FMemo.RemoveTrailingSpaces()));
         ASSERT_EQ(range.RStart(), start);
-        ASSERT_EQ(range.RLength(), static_cast<int32_t>(Normalized(text, FMemo.RemoveTrailingSpaces()).size()));
+        ASSERT_EQ(range.RLength(),
+                  static_cast<int32_t>(Normalized(text, FMemo.RemoveTrailingSpaces()).size()));
     }
 
     void Check(int step) {

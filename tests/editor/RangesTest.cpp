@@ -1,6 +1,13 @@
 // Positions, tracked ranges, the selection and the view.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "EditRule.h"
 #include "FakeHost.h"
 #include "base/Exception.h"
 #include "editor/MemoComponent.h"
@@ -313,6 +320,271 @@ TEST(TrackedRanges, RangesStartingTogetherMayCrossAndStayFindable) {
     EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
 }
 
+namespace {
+
+// A tracked range as the test expects it to be.
+struct TExpectedRange {
+    TMCRange* Range = nullptr; // nullptr once freed
+    int32_t Start = 1, End = 0;
+    bool FreeOnOverwrite = false;
+    bool Freed = false;    // by the test or, as expected, by its OnOverwrite handler
+    bool Counting = false; // has an OnChange handler
+    int Changes = 0;
+    int ExpectedChanges = 0;
+};
+
+// Ranges over a long text, enough of them to fill many blocks of the registry's index, each
+// followed by a model of its own through edits, moves, frees and new ranges.
+class TBlockModel {
+public:
+    explicit TBlockModel(TMemoComponent& memo) : FMemo(memo) {}
+
+    void SetText(std::string text) {
+        FMemo.SetText(text);
+        FText = std::move(text);
+    }
+    int32_t Length() const { return static_cast<int32_t>(FText.size()); }
+
+    TExpectedRange& Add(int32_t start, int32_t end, bool freeOnOverwrite) {
+        return Follow(FMemo.Ranges().Create<TMCRange>(), start, end, freeOnOverwrite);
+    }
+
+    TExpectedRange& Follow(TMCRange& range, int32_t start, int32_t end, bool freeOnOverwrite) {
+        range.SetRStart(start);
+        range.SetREnd(end);
+        TExpectedRange& model = *FRanges.emplace_back(std::make_unique<TExpectedRange>());
+        model.Range = &range;
+        model.Start = start;
+        model.End = end;
+        model.FreeOnOverwrite = freeOnOverwrite;
+        if (freeOnOverwrite)
+            range.OnOverwrite = [&model](TCustomRange& sender) {
+                model.Range = nullptr;
+                TFastObjectContainer::Free(&sender);
+            };
+        return model;
+    }
+
+    // Gives the range an OnChange handler, or takes it away. The selection is left alone: an
+    // edit brackets it, so its handler hears once per edit, visited or not.
+    void Count(TExpectedRange& model, bool on) {
+        if (!model.Range || model.Range == &FMemo.Selection()) return;
+        model.Counting = on;
+        if (on)
+            model.Range->OnChange = [&model](TCustomRange&) { ++model.Changes; };
+        else
+            model.Range->OnChange = nullptr;
+    }
+
+    void Replace(int32_t start, int32_t end, const std::string& text) {
+        FollowInModel(start, end, static_cast<int32_t>(text.size()) - (end - start + 1), nullptr);
+        TMCRange span(&FMemo);
+        span.SetRStart(start);
+        span.SetREnd(end);
+        span.SetText(text);
+        FText.replace(static_cast<size_t>(start - 1), static_cast<size_t>(end - start + 1), text);
+    }
+
+    // The registry alone follows an edit that leaves skip where it is; the text stays.
+    void AdjustRangesOnly(int32_t a, int32_t b, int32_t c, TExpectedRange& skip) {
+        FollowInModel(a, b, c, &skip);
+        FMemo.Ranges().AdjustForEdit(a, b, c, skip.Range, nullptr);
+    }
+
+    // Both ends inside the text: start <= Length() + 1 and start - 1 <= end <= Length().
+    void Move(TExpectedRange& model, int32_t start, int32_t end) {
+        if (!model.Range) return;
+        model.Range->SetRStart(start);
+        model.Range->SetREnd(end);
+        model.Start = start;
+        model.End = end;
+        if (model.Counting) model.ExpectedChanges += 2; // one bracket per setter
+    }
+
+    void Free(TExpectedRange& model) {
+        if (!model.Range || model.Range == &FMemo.Selection()) return;
+        TFastObjectContainer::Free(model.Range);
+        model.Range = nullptr;
+        model.Freed = true;
+    }
+
+    void Check(const std::string& step) {
+        SCOPED_TRACE(step);
+        ASSERT_EQ(FMemo.Text(), FText);
+        for (size_t i = 0; i < FRanges.size(); ++i) {
+            const TExpectedRange& model = *FRanges[i];
+            ASSERT_EQ(model.Range == nullptr, model.Freed) << "range " << i;
+            if (!model.Range) continue;
+            ASSERT_EQ(model.Range->RStart(), model.Start) << "range " << i;
+            ASSERT_EQ(model.Range->REnd(), model.End) << "range " << i;
+            ASSERT_EQ(model.Changes, model.ExpectedChanges) << "range " << i;
+        }
+        ASSERT_TRUE(FMemo.Ranges().IndexIsConsistent());
+    }
+
+    std::vector<std::unique_ptr<TExpectedRange>> FRanges;
+
+private:
+    void FollowInModel(int32_t a, int32_t b, int32_t c, const TExpectedRange* skip) {
+        for (auto& model : FRanges) {
+            if (model->Freed || model.get() == skip) continue;
+            // The edit visits every range reaching its start; a handler hears of each visit.
+            if (model->Counting && (model->Start >= a || model->End >= a)) ++model->ExpectedChanges;
+            if (FollowEdit(model->Start, model->End, a, b, c) && model->FreeOnOverwrite)
+                model->Freed = true;
+        }
+    }
+
+    TMemoComponent& FMemo;
+    std::string FText;
+};
+
+std::string Letters(size_t count, size_t seed = 0) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+        text += static_cast<char>('a' + (i * 7 + seed) % 26);
+    return text;
+}
+
+} // namespace
+
+// The index moves a block wholly after an edit by its offset alone; every range must still
+// read its true place, whether it was shifted that way, moved, added, freed or re-sorted.
+TEST(TrackedRanges, BlocksMovedAsAWholeKeepEveryRangeInPlace) {
+    TMemoComponent memo;
+    TBlockModel model(memo);
+    model.SetText(Letters(12000));
+    // Tiles of four letters, freed when swallowed, as the colouring keeps them: 3000 ranges.
+    for (int32_t start = 1; start <= model.Length(); start += 4)
+        model.Add(start, start + 3, true);
+    // A few with handlers; the blocks of the others move as a whole.
+    model.Count(*model.FRanges[0], true);
+    model.Count(*model.FRanges[1000], true);
+    TExpectedRange& kept = model.Add(9001, 9010, false);
+    model.Count(kept, true);
+    // The selection keeps its own update hooks, so its block cannot move as a whole.
+    TExpectedRange& selection = model.Follow(memo.Selection(), 11001, 11004, false);
+    model.Check("set up");
+
+    model.Replace(2, 1, "xyz");
+    model.Check("insertion inside the first tile");
+    model.Replace(3, 8, "");
+    model.Check("deletion near the start");
+    model.Replace(6000, 6100, "q");
+    model.Check("replacement in the middle");
+    model.Replace(model.Length() + 1, model.Length(), "tail");
+    model.Check("insertion at the end");
+
+    // New ranges land in blocks that moved as a whole; 700 of them split their block.
+    for (int32_t i = 0; i < 700; ++i) {
+        TExpectedRange& added = model.Add(8000 + i % 50, 8000 + i % 50 + i % 5, i % 2 == 0);
+        if (i % 97 == 0) model.Count(added, true);
+    }
+    model.Check("ranges added to moved blocks");
+    model.Replace(10, 20, "helloworld");
+    model.Check("deletion before the added ranges");
+    model.Replace(5, 4, "abcdefghijklmnopq");
+    model.Check("insertion before the added ranges");
+
+    // A handler set on a range of a moved block, then taken away again.
+    TExpectedRange& late = *model.FRanges[2500];
+    model.Count(late, true);
+    model.Replace(100, 99, "zz");
+    model.Check("handler set in a moved block");
+    model.Count(late, false);
+    model.Replace(100, 101, "");
+    model.Check("handler taken away");
+
+    // Moves within and across moved blocks, and into the first block.
+    for (size_t i = 50; i < model.FRanges.size(); i += 97) {
+        int32_t start = static_cast<int32_t>(i * 31 % static_cast<size_t>(model.Length())) + 1;
+        model.Move(*model.FRanges[i], start, std::min(model.Length(), start + 2));
+    }
+    model.Check("ranges moved");
+    model.Replace(50, 49, "m");
+    model.Check("insertion after the moves");
+
+    // Freeing every range between two places empties whole blocks.
+    for (auto& range : model.FRanges)
+        if (!range->Freed && range->Start >= 7000 && range->Start <= 9500) model.Free(*range);
+    model.Check("ranges freed");
+    model.Replace(7100, 7300, "");
+    model.Check("deletion where the freed ranges were");
+    model.Replace(20, 19, "nn");
+    model.Check("insertion before the emptied place");
+
+    // A long range, kept outside the blocks, comes back into one when shortened.
+    TExpectedRange& wide = model.Add(200, 200 + TMCRanges::kLongRange + 100, false);
+    model.Replace(300, 299, "w");
+    model.Check("insertion inside the long range");
+    model.Move(wide, 10500, 10502);
+    model.Replace(30, 29, "s");
+    model.Check("long range shortened into a moved block");
+
+    // An empty mark starting with a tile collapses onto a replacement just before them and
+    // overtakes the tile: the blocks from there on, moved ones among them, are sorted again.
+    model.Move(selection, 1, 0);
+    model.Replace(6, 5, "ab");
+    int32_t tileStart = 0;
+    for (auto& range : model.FRanges)
+        if (!range->Freed && range->Start > 2000 && range->End >= range->Start) {
+            tileStart = range->Start;
+            break;
+        }
+    ASSERT_GT(tileStart, 0);
+    model.Add(tileStart, tileStart - 1, false);
+    model.Replace(tileStart - 3, tileStart - 1, "abcdef");
+    model.Check("order repaired after a crossing");
+    model.Replace(1, 0, "first");
+    model.Check("insertion at the very start");
+
+    // Edits after every range.
+    for (auto& range : model.FRanges)
+        if (!range->Freed && range->End >= model.Length() - 200) model.Free(*range);
+    model.Replace(model.Length() - 100, model.Length() - 50, "end");
+    model.Check("replacement after every range");
+
+    // A range the edit must leave alone stays put even in a block moved as a whole; as the
+    // last one, it keeps the order when the others move towards it.
+    TExpectedRange& last = model.Add(model.Length() - 10, model.Length() - 5, false);
+    model.AdjustRangesOnly(3000, 3009, -10, last);
+    model.Check("a skipped range in a moved block");
+
+    // Then a mixture, from a fixed seed.
+    std::mt19937 random(20240611u);
+    auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int step = 0; step < 400; ++step) {
+        int action = pick(0, 9);
+        int32_t start = pick(1, model.Length() + 1);
+        if (action == 0) {
+            int32_t end = std::min(model.Length(), start - 1 + pick(0, 6));
+            TExpectedRange& added = model.Add(start, end, pick(0, 1) == 0);
+            if (pick(0, 4) == 0) model.Count(added, true);
+            // Sometimes an edit just before it, so that an empty range overtakes others.
+            if (start > 3 && pick(0, 1) == 0) model.Replace(start - 3, start - 1, "uvwxyz");
+        } else if (action == 1) {
+            model.Free(*model.FRanges[static_cast<size_t>(
+                pick(0, static_cast<int>(model.FRanges.size()) - 1))]);
+        } else if (action == 2) {
+            TExpectedRange& moved = *model.FRanges[static_cast<size_t>(
+                pick(0, static_cast<int>(model.FRanges.size()) - 1))];
+            model.Move(moved, start, std::min(model.Length(), start - 1 + pick(0, 8)));
+        } else if (action == 3) {
+            TExpectedRange& toggled = *model.FRanges[static_cast<size_t>(
+                pick(0, static_cast<int>(model.FRanges.size()) - 1))];
+            model.Count(toggled, !toggled.Counting);
+        } else {
+            int32_t end = std::min(model.Length(), start - 1 + pick(0, action == 4 ? 300 : 8));
+            model.Replace(start, end,
+                          Letters(static_cast<size_t>(pick(0, 12)), static_cast<size_t>(step)));
+        }
+        model.Check("mixed step " + std::to_string(step));
+        if (testing::Test::HasFatalFailure()) return;
+    }
+}
+
 TEST(Painting, DefaultFormattingHighlightsTheSelectedPart) {
     TMemoComponent memo;
     memo.SetText("ab\r\ncd");
@@ -354,7 +626,7 @@ TEST(Painting, OnlyChangedPartsRepaintAndThePaintLockHoldsThemBack) {
         return painted;
     };
     TSelectionRange& selection = memo.Selection();
-    EXPECT_EQ(paintedDuring([&] { selection.MoveCaret(3); }), ""); // a caret paints nothing
+    EXPECT_EQ(paintedDuring([&] { selection.MoveCaret(3); }), "");   // a caret paints nothing
     EXPECT_EQ(paintedDuring([&] { selection.ExtendTo(5); }), "cd|"); // the added tail
     EXPECT_EQ(paintedDuring([&] { selection.ExtendTo(5); }), "");
     EXPECT_EQ(paintedDuring([&] { selection.ExtendTo(6); }), "e|");
