@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyleHints>
 #include <QWheelEvent>
 
@@ -147,6 +148,9 @@ void EditorHost::ApplyScrollInfo(TScrollBarKind bar) {
     const TScrollInfo& info = Info(bar);
     QScrollBar* scrollBar = BarOf(bar);
     FApplyingScroll = true;
+    // The bars' policies are fixed, so the area's queued show-or-hide on every range change
+    // would only lay the bars out again: appending 600,000 lines queued as many layouts.
+    const QSignalBlocker quiet(scrollBar);
     scrollBar->setRange(info.Minimum, info.LastPosition());
     scrollBar->setPageStep(std::max(info.Page, 1));
     scrollBar->setSingleStep(1);
@@ -169,6 +173,7 @@ void EditorHost::SetScrollPosition(TScrollBarKind bar, int position) {
     info.Position = info.Clamp(position);
     QScrollBar* scrollBar = BarOf(bar);
     FApplyingScroll = true;
+    const QSignalBlocker quiet(scrollBar);
     scrollBar->setSliderPosition(info.Position);
     scrollBar->setValue(info.Position);
     FApplyingScroll = false;
