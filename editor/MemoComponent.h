@@ -342,6 +342,9 @@ private:
     TScrollStyle FScrollBars = TScrollStyle::ssBoth;
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     bool FBitmapped = false;
+    // Set while a scroll paints the band that came free: the caller copies just that band
+    // to the window instead of the whole back buffer.
+    bool FPaintingScrollBand = false;
     bool FReadOnly = false;
     bool FAllowUndo = true;
     bool FAlwaysShowCaret = false;

@@ -203,10 +203,10 @@ void TMemoComponent::PaintRange(TCustomRange& range) {
             }
         }
     }
-    if (FBitmapped)
-        FHost->Invalidate();
-    else
+    if (!FBitmapped)
         ShowTextCaret();
+    else if (!FPaintingScrollBand)
+        FHost->Invalidate();
 }
 
 void TMemoComponent::PaintRowText(TCustomRange& range, int x, int y, int firstTabWidth) {
@@ -316,6 +316,9 @@ void TMemoComponent::VisibleRangeChanged(const platform::TRect& lastRect) {
         const int distance = rows * FLineHeight;
         const platform::TRect textArea{FLeftMargin, FTopMargin, width, height};
         platform::TRect band;
+        // With a back buffer the window's pixels move too, and only the band that came free
+        // is copied across: copying the whole buffer cost more than the scroll itself.
+        bool windowFollows = false;
         if (FBitmapped && FBitmap) {
             platform::Canvas& canvas = FBitmap->GetCanvas();
             if (distance > 0) {
@@ -327,6 +330,7 @@ void TMemoComponent::VisibleRangeChanged(const platform::TRect& lastRect) {
                                 {FLeftMargin, FTopMargin - distance, width, height});
                 band = {FLeftMargin, height + distance, width, height};
             }
+            windowFollows = FHost->ScrollWindow(distance, textArea) == band;
         } else {
             band = FHost->ScrollWindow(distance, textArea);
         }
@@ -335,9 +339,19 @@ void TMemoComponent::VisibleRangeChanged(const platform::TRect& lastRect) {
             const int32_t top = FVisibleRange->TopRow();
             uncovered.SetStartRowCol({top + band.Top / FLineHeight, 1});
             uncovered.SetEndRowCol({top + (band.Bottom + FLineHeight - 1) / FLineHeight, 1});
+            struct TBandGuard {
+                bool& Flag;
+                ~TBandGuard() { Flag = false; }
+            } guard{FPaintingScrollBand};
+            FPaintingScrollBand = windowFollows;
             uncovered.Paint();
         }
-        if (FBitmapped) FHost->Invalidate();
+        if (windowFollows) {
+            if (platform::Canvas* window = FHost->WindowCanvas())
+                window->CopyRect(band, FBitmap->GetCanvas(), band);
+        } else if (FBitmapped) {
+            FHost->Invalidate();
+        }
     } else {
         FVisibleRange->Paint();
     }

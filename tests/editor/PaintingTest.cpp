@@ -177,9 +177,14 @@ void CheckScrolling(bool bitmapped) {
     screen.Host.ProcessPaint();
     const TRect client{0, 0, 200, 130};
 
+    screen.Screen().ClearOps();
     std::vector<TCanvasOp> texts = TextsDuring(
         screen, [&] { screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scLineDown, 0); });
     screen.Host.ProcessPaint();
+    // The window's pixels move as well; a back buffer hands over only the new row.
+    EXPECT_EQ(screen.Screen().OpsOf(TCanvasOpKind::Scroll).size(), 1u);
+    for (const TCanvasOp& copy : screen.Screen().OpsOf(TCanvasOpKind::Copy))
+        EXPECT_EQ(copy.Rect.Bottom - copy.Rect.Top, 13) << "a copy of more than the new row";
     EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 2);
     EXPECT_EQ(screen.Host.ScrollPosition(TScrollBarKind::Vertical), 2);
     ASSERT_FALSE(texts.empty());
