@@ -69,10 +69,14 @@ public:
     TFastObjectContainer* Container() const { return FContainer; }
     const char* ClassName() const override { return "TFastContainerItem"; }
 
+protected:
+    // Called while the item, still alive, leaves its container (not when it is freed).
+    virtual void LeavingContainer() {}
+
 private:
     friend class TFastObjectContainer;
     TFastObjectContainer* FContainer = nullptr;
-    size_t FSlot = 0; // place in the container's registration list
+    uint32_t FSlot = 0; // place in the container's registration list
 };
 
 // Owns its items and frees those still registered, newest first, when destroyed. Items keep

@@ -71,7 +71,7 @@ void TMCRanges::Indexed(TMCRange* range) {
     }
 }
 
-void TMCRanges::Forget(TCustomRange* range) {
+void TMCRanges::Forget(TCustomRange* range, bool dying) {
     if (Destroying()) return;
     if (range->FInWork) {
         FWork[range->FWorkSlot] = nullptr;
@@ -82,7 +82,7 @@ void TMCRanges::Forget(TCustomRange* range) {
         RemoveFromOthers(range);
         break;
     case TIndexPlace::Block:
-        RemoveFromBlock(range, true);
+        RemoveFromBlock(range, dying);
         break;
     case TIndexPlace::Long:
         RemoveFromLong(range);

@@ -5,11 +5,16 @@
 #include "sourceedit/SourceEdit.h"
 
 TSyntaxRange::TSyntaxRange(TFastObjectContainer* container, TMemoComponent* memo)
-    : TCustomFormattedRange(container, memo), FSourceEdit(dynamic_cast<TSourceEdit*>(Memo())) {}
+    : TCustomFormattedRange(container, memo),
+      FInSourceEdit(dynamic_cast<TSourceEdit*>(Memo()) != nullptr) {}
 
 TSyntaxRange::~TSyntaxRange() {
     // While the registry itself goes, the chain goes with it: nothing to unlink.
     if (FLinked && Container() && !Container()->Destroying()) SourceEdit()->Unlink(*this);
+}
+
+TSourceEdit* TSyntaxRange::SourceEdit() const {
+    return FInSourceEdit ? static_cast<TSourceEdit*>(Memo()) : nullptr;
 }
 
 const TSourceFont& TSyntaxRange::EditorFont() const {

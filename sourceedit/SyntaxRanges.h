@@ -40,18 +40,19 @@ public:
     virtual std::string AttributeText() const { return {}; }
 
 protected:
-    TSourceEdit* SourceEdit() const { return FSourceEdit; }
+    TSourceEdit* SourceEdit() const; // the editor when it is a source editor
     const TSourceFont& EditorFont() const;
 
 private:
     friend class TSourceEdit;
     friend class TSyntaxChain;
-    TSourceEdit* FSourceEdit; // the editor when it is a source editor
+    // Packed into the tail of the base classes: the chain holds a range per token.
+    bool FLinked = false;
+    bool FInSourceEdit; // the editor, which never changes, is a source editor
     int FParenthesisLevel = 0;
     TSyntaxRange* FNextRange = nullptr;
     TSyntaxRange* FPrevRange = nullptr;
     void* FChainBlock = nullptr; // the block of the chain's position index holding it
-    bool FLinked = false;
 };
 
 class TNormalTextRange : public TSyntaxRange {
