@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 // A growable list of 32-bit integers. The bulk operations keep the row index of a long
@@ -111,7 +112,9 @@ protected:
 private:
     void Compact() const;
     void* FOwner;
-    mutable std::vector<TFastContainerItem*> FItems; // holes (nullptr) left by removals
+    // Holes (nullptr) left by removals. A deque grows without copying and without room for
+    // as many again: a coloured text registers millions of ranges.
+    mutable std::deque<TFastContainerItem*> FItems;
     mutable size_t FHoles = 0;
     int FCount = 0;
     bool FDestroying = false;

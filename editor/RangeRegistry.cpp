@@ -164,6 +164,8 @@ void TMCRanges::InsertIntoBlocks(TCustomRange* range) {
         tail->Offset = block.Offset;
         tail->Items.assign(block.Items.begin() + kBlockSize, block.Items.end());
         block.Items.resize(kBlockSize);
+        // Appending splits block after block: each would keep room for twice its ranges.
+        block.Items.shrink_to_fit();
         for (TCustomRange* moved : tail->Items) {
             moved->FBlock = tail.get();
             if (!moved->ShiftsPlainly()) ++tail->Special;
