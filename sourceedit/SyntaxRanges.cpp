@@ -106,20 +106,20 @@ platform::TFontData TParenthesisRange::GetFont() const {
 
 bool TParenthesisRange::SameAs(const TSyntaxRange& other) const {
     return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TParenthesisRange) &&
-           static_cast<const TParenthesisRange&>(other).FStyle == FStyle;
+           static_cast<const TParenthesisRange&>(other).Style() == Style();
 }
 
 std::string TParenthesisRange::AttributeText() const {
-    return FStyle == TParenthesisStyle::psClosing ? "psClosing" : "psOpening";
+    return Style() == TParenthesisStyle::psClosing ? "psClosing" : "psOpening";
 }
 
 void TParenthesisRange::UpdateLevel() {
     int before = PrevRange() ? PrevRange()->LevelAfter() : 0;
-    SetParenthesisLevel(FStyle == TParenthesisStyle::psClosing ? before : before + 1);
+    SetParenthesisLevel(Style() == TParenthesisStyle::psClosing ? before : before + 1);
 }
 
 int TParenthesisRange::LevelAfter() const {
-    return FStyle == TParenthesisStyle::psClosing ? ParenthesisLevel() - 1 : ParenthesisLevel();
+    return Style() == TParenthesisStyle::psClosing ? ParenthesisLevel() - 1 : ParenthesisLevel();
 }
 
 void TParenthesisRange::UpdateLevelAndRepaint() {
