@@ -92,7 +92,7 @@ void TFastObjectContainer::Compact() const {
     size_t kept = 0;
     for (TFastContainerItem* item : FItems) {
         if (!item) continue;
-        item->FSlot = kept;
+        item->FSlot = static_cast<uint32_t>(kept);
         FItems[kept++] = item;
     }
     FItems.resize(kept);
@@ -109,13 +109,14 @@ TFastContainerItem* TFastObjectContainer::Items(int index) const {
 void TFastObjectContainer::Add(TFastContainerItem* item) {
     if (item->FContainer) item->FContainer->Remove(item);
     item->FContainer = this;
-    item->FSlot = FItems.size();
+    item->FSlot = static_cast<uint32_t>(FItems.size());
     FItems.push_back(item);
     ++FCount;
 }
 
 void TFastObjectContainer::Remove(TFastContainerItem* item) {
     if (item->FContainer != this) return;
+    item->LeavingContainer();
     size_t slot = item->FSlot;
     item->FContainer = nullptr;
     --FCount;

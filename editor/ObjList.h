@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 // A growable list of 32-bit integers. The bulk operations keep the row index of a long
@@ -69,10 +70,14 @@ public:
     TFastObjectContainer* Container() const { return FContainer; }
     const char* ClassName() const override { return "TFastContainerItem"; }
 
+protected:
+    // Called while the item, still alive, leaves its container (not when it is freed).
+    virtual void LeavingContainer() {}
+
 private:
     friend class TFastObjectContainer;
     TFastObjectContainer* FContainer = nullptr;
-    size_t FSlot = 0; // place in the container's registration list
+    uint32_t FSlot = 0; // place in the container's registration list
 };
 
 // Owns its items and frees those still registered, newest first, when destroyed. Items keep
@@ -107,7 +112,9 @@ protected:
 private:
     void Compact() const;
     void* FOwner;
-    mutable std::vector<TFastContainerItem*> FItems; // holes (nullptr) left by removals
+    // Holes (nullptr) left by removals. A deque grows without copying and without room for
+    // as many again: a coloured text registers millions of ranges.
+    mutable std::deque<TFastContainerItem*> FItems;
     mutable size_t FHoles = 0;
     int FCount = 0;
     bool FDestroying = false;

@@ -71,7 +71,7 @@ void TMCRanges::Indexed(TMCRange* range) {
     }
 }
 
-void TMCRanges::Forget(TCustomRange* range) {
+void TMCRanges::Forget(TCustomRange* range, bool dying) {
     if (Destroying()) return;
     if (range->FInWork) {
         FWork[range->FWorkSlot] = nullptr;
@@ -82,7 +82,7 @@ void TMCRanges::Forget(TCustomRange* range) {
         RemoveFromOthers(range);
         break;
     case TIndexPlace::Block:
-        RemoveFromBlock(range, true);
+        RemoveFromBlock(range, dying);
         break;
     case TIndexPlace::Long:
         RemoveFromLong(range);
@@ -164,6 +164,8 @@ void TMCRanges::InsertIntoBlocks(TCustomRange* range) {
         tail->Offset = block.Offset;
         tail->Items.assign(block.Items.begin() + kBlockSize, block.Items.end());
         block.Items.resize(kBlockSize);
+        // Appending splits block after block: each would keep room for twice its ranges.
+        block.Items.shrink_to_fit();
         for (TCustomRange* moved : tail->Items) {
             moved->FBlock = tail.get();
             if (!moved->ShiftsPlainly()) ++tail->Special;

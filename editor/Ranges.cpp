@@ -10,17 +10,25 @@
 TCustomRange::TCustomRange(TFastObjectContainer* container, TMemoComponent* memo)
     : TFastContainerItem(container), FMemo(memo) {
     if (!container) return;
-    FTracker = dynamic_cast<TMCRanges*>(container);
-    if (!FTracker) return;
-    if (!FMemo) FMemo = FTracker->Editor();
-    FTracker->Register(this);
+    auto* tracker = dynamic_cast<TMCRanges*>(container);
+    if (!tracker) return;
+    FTracked = true;
+    if (!FMemo) FMemo = tracker->Editor();
+    tracker->Register(this);
 }
 
 TCustomRange::~TCustomRange() {
-    if (FTracker) FTracker->Forget(this);
+    if (TMCRanges* tracker = Tracker()) tracker->Forget(this);
 }
 
-TRangeChangeEvent& TRangeChangeEvent::operator=(TRangeNotifyEvent handler) {
+void TCustomRange::LeavingContainer() {
+    TMCRanges* tracker = Tracker();
+    if (!tracker) return;
+    tracker->Forget(this, false);
+    FTracked = false;
+}
+
+TRangeChangeEvent& TRangeChangeEvent::operator=(TRangeHandler handler) {
     bool wasPlain = FOwner.ShiftsPlainly();
     FHandler = std::move(handler);
     FOwner.ShiftKindChanged(wasPlain);
@@ -211,7 +219,7 @@ platform::TPoint TCustomRange::GetEndPoint() const {
 TMCRange::TMCRange(TFastObjectContainer* container, TMemoComponent* memo)
     : TCustomRange(container, memo) {
     SetPlainShift(true);
-    if (FTracker) FTracker->Indexed(this);
+    if (TMCRanges* tracker = Tracker()) tracker->Indexed(this);
 }
 
 void TMCRange::SetRStart(int32_t value) {
@@ -220,7 +228,8 @@ void TMCRange::SetRStart(int32_t value) {
     int32_t last = (FMemo ? FMemo->TextLength() : 0) + 1;
     int32_t start = std::min(std::max(value, 1), last);
     FStart = start - Base();
-    if (FTracker && start != oldStart) FTracker->Moved(this, oldStart);
+    if (start != oldStart)
+        if (TMCRanges* tracker = Tracker()) tracker->Moved(this, oldStart);
     SetREnd(FEnd + Base());
     EndUpdate();
 }
@@ -231,7 +240,8 @@ void TMCRange::SetREnd(int32_t value) {
     int32_t start = FStart + Base();
     int32_t end = std::min(std::max(value, start - 1), FMemo ? FMemo->TextLength() : 0);
     FEnd = end - Base();
-    if (FTracker && end != oldEnd) FTracker->Moved(this, start);
+    if (end != oldEnd)
+        if (TMCRanges* tracker = Tracker()) tracker->Moved(this, start);
     EndUpdate();
 }
 

@@ -13,6 +13,7 @@
 
 #include "base/Color.h"
 #include "editor/ObjList.h"
+#include "editor/RangeHandler.h"
 #include "platform/Canvas.h"
 #include "platform/WindowHost.h"
 
@@ -36,13 +37,13 @@ public:
     explicit TRangeChangeEvent(TCustomRange& owner) : FOwner(owner) {}
     TRangeChangeEvent(const TRangeChangeEvent&) = delete;
     TRangeChangeEvent& operator=(const TRangeChangeEvent& other) { return *this = other.FHandler; }
-    TRangeChangeEvent& operator=(TRangeNotifyEvent handler);
+    TRangeChangeEvent& operator=(TRangeHandler handler);
     explicit operator bool() const { return static_cast<bool>(FHandler); }
     void operator()(TCustomRange& sender) const { FHandler(sender); }
 
 private:
     TCustomRange& FOwner;
-    TRangeNotifyEvent FHandler;
+    TRangeHandler FHandler;
 };
 
 // The editor's registry of tracked ranges. Besides registration order it keeps the ranges of
@@ -97,7 +98,8 @@ private:
 
     void Register(TCustomRange* range); // a new tracked range of any class
     void Indexed(TMCRange* range);      // a TMCRange finished its construction
-    void Forget(TCustomRange* range);   // the range is being destroyed
+    // The range is being destroyed or, when not dying, leaves the registry alive.
+    void Forget(TCustomRange* range, bool dying = true);
     void Moved(TMCRange* range, int32_t oldStart);
 
     void FinishEdit(int32_t a);
@@ -167,8 +169,15 @@ public:
     platform::TPoint GetStartPoint() const;
     platform::TPoint GetEndPoint() const;
 
+    // The members are declared in the order that packs them tightly: a coloured text holds
+    // millions of ranges.
+protected:
+    int FUpdateCount = 0;
+    TMemoComponent* FMemo;
+
+public:
     TRangeChangeEvent OnChange{*this};
-    TRangeNotifyEvent OnOverwrite;
+    TRangeHandler OnOverwrite;
 
 protected:
     virtual void DoBeginUpdate() {}
@@ -176,9 +185,7 @@ protected:
     virtual void DoCancelUpdate() {}
     virtual void DoOverwrite();
     void AssignTo(TPersistent& dest) const override;
-
-    TMemoComponent* FMemo;
-    int FUpdateCount = 0;
+    void LeavingContainer() override;
 
     // A range whose class keeps the plain AdjustForEdit and update hooks: when an edit lies
     // wholly before it and it has no OnChange handler, the registry moves its ends directly.
@@ -196,14 +203,18 @@ private:
     bool ShiftsPlainly() const { return FPlainShift && !OnChange; }
     // Keeps the count of its block's ranges that do not shift plainly.
     void ShiftKindChanged(bool wasPlain);
-    TMCRanges* FTracker = nullptr;
+    // The registry is the container for as long as the range is tracked.
+    TMCRanges* Tracker() const {
+        return FTracked ? static_cast<TMCRanges*>(Container()) : nullptr;
+    }
+    TMCRanges::TBlock* FBlock = nullptr; // set while FPlace is Block
+    uint32_t FWorkSlot = 0;
+    uint32_t FListSlot = 0; // in FLong or FOthers
     TIndexPlace FPlace = TIndexPlace::None;
+    bool FTracked = false;
     bool FPlainShift = false;
     bool FInWork = false;
     bool FMovedInWork = false;
-    uint32_t FWorkSlot = 0;
-    uint32_t FListSlot = 0;              // in FLong or FOthers
-    TMCRanges::TBlock* FBlock = nullptr; // set while FPlace is Block
 };
 
 // A range that stores its two ends; a new one is the empty range at 1.

@@ -5,11 +5,16 @@
 #include "sourceedit/SourceEdit.h"
 
 TSyntaxRange::TSyntaxRange(TFastObjectContainer* container, TMemoComponent* memo)
-    : TCustomFormattedRange(container, memo), FSourceEdit(dynamic_cast<TSourceEdit*>(Memo())) {}
+    : TCustomFormattedRange(container, memo),
+      FInSourceEdit(dynamic_cast<TSourceEdit*>(Memo()) != nullptr) {}
 
 TSyntaxRange::~TSyntaxRange() {
     // While the registry itself goes, the chain goes with it: nothing to unlink.
     if (FLinked && Container() && !Container()->Destroying()) SourceEdit()->Unlink(*this);
+}
+
+TSourceEdit* TSyntaxRange::SourceEdit() const {
+    return FInSourceEdit ? static_cast<TSourceEdit*>(Memo()) : nullptr;
 }
 
 const TSourceFont& TSyntaxRange::EditorFont() const {
@@ -101,20 +106,20 @@ platform::TFontData TParenthesisRange::GetFont() const {
 
 bool TParenthesisRange::SameAs(const TSyntaxRange& other) const {
     return TSyntaxRange::SameAs(other) && typeid(other) == typeid(TParenthesisRange) &&
-           static_cast<const TParenthesisRange&>(other).FStyle == FStyle;
+           static_cast<const TParenthesisRange&>(other).Style() == Style();
 }
 
 std::string TParenthesisRange::AttributeText() const {
-    return FStyle == TParenthesisStyle::psClosing ? "psClosing" : "psOpening";
+    return Style() == TParenthesisStyle::psClosing ? "psClosing" : "psOpening";
 }
 
 void TParenthesisRange::UpdateLevel() {
     int before = PrevRange() ? PrevRange()->LevelAfter() : 0;
-    SetParenthesisLevel(FStyle == TParenthesisStyle::psClosing ? before : before + 1);
+    SetParenthesisLevel(Style() == TParenthesisStyle::psClosing ? before : before + 1);
 }
 
 int TParenthesisRange::LevelAfter() const {
-    return FStyle == TParenthesisStyle::psClosing ? ParenthesisLevel() - 1 : ParenthesisLevel();
+    return Style() == TParenthesisStyle::psClosing ? ParenthesisLevel() - 1 : ParenthesisLevel();
 }
 
 void TParenthesisRange::UpdateLevelAndRepaint() {

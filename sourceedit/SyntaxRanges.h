@@ -40,18 +40,26 @@ public:
     virtual std::string AttributeText() const { return {}; }
 
 protected:
-    TSourceEdit* SourceEdit() const { return FSourceEdit; }
+    TSourceEdit* SourceEdit() const; // the editor when it is a source editor
     const TSourceFont& EditorFont() const;
 
 private:
     friend class TSourceEdit;
     friend class TSyntaxChain;
-    TSourceEdit* FSourceEdit; // the editor when it is a source editor
+    // Packed into the tail of the base classes: the chain holds a range per token.
+    bool FLinked = false;
+    bool FInSourceEdit; // the editor, which never changes, is a source editor
+
+protected:
+    // A byte of a kind's own attribute. It fills padding here; a member of the kind would
+    // come after the chain pointers and cost the range a larger heap block.
+    uint8_t FKindByte = 0;
+
+private:
     int FParenthesisLevel = 0;
     TSyntaxRange* FNextRange = nullptr;
     TSyntaxRange* FPrevRange = nullptr;
     void* FChainBlock = nullptr; // the block of the chain's position index holding it
-    bool FLinked = false;
 };
 
 class TNormalTextRange : public TSyntaxRange {
@@ -113,7 +121,7 @@ private:
     std::string FSymbol;
 };
 
-enum class TParenthesisStyle { psOpening, psClosing };
+enum class TParenthesisStyle : uint8_t { psOpening, psClosing };
 
 class TParenthesisRange : public TSyntaxRange {
 public:
@@ -126,11 +134,8 @@ public:
     void UpdateLevel() override;
     int LevelAfter() const override;
     void UpdateLevelAndRepaint() override;
-    TParenthesisStyle Style() const { return FStyle; }
-    void SetStyle(TParenthesisStyle value) { FStyle = value; }
-
-private:
-    TParenthesisStyle FStyle = TParenthesisStyle::psOpening;
+    TParenthesisStyle Style() const { return static_cast<TParenthesisStyle>(FKindByte); }
+    void SetStyle(TParenthesisStyle value) { FKindByte = static_cast<uint8_t>(value); }
 };
 
 class TCustomStyleRange : public TSyntaxRange {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -187,6 +188,139 @@ TEST(TrackedRanges, RegistryFreesItsRangesAndFindsThemInOrder) {
     EXPECT_THROW(ranges.Items(before + 2), Exception);
     EXPECT_TRUE(ranges.IndexIsConsistent());
     memo.reset(); // frees first and third; sanitizers catch a leak or a double free
+}
+
+TEST(TrackedRanges, HandlersAreSharedCopiedReplacedAndCleared) {
+    TMemoComponent memo;
+    TMCRanges& ranges = memo.Ranges();
+    memo.SetText("0123456789abcdef");
+    auto rangeAt = [&](int32_t start, int32_t end) -> TMCRange& {
+        TMCRange& range = ranges.Create<TMCRange>();
+        range.SetRStart(start);
+        range.SetREnd(end);
+        return range;
+    };
+    auto deleteSpan = [&](int32_t start, int32_t end) {
+        TMCRange span(&memo);
+        span.SetRStart(start);
+        span.SetREnd(end);
+        span.Delete();
+    };
+
+    // One handler without state on many ranges, each freeing its own range when swallowed,
+    // as the source editor's chain does.
+    int before = ranges.Count();
+    for (int32_t start = 2; start <= 12; start += 2) {
+        rangeAt(start, start).OnOverwrite = [](TCustomRange& swallowed) {
+            TFastObjectContainer::Free(&swallowed);
+        };
+    }
+    EXPECT_EQ(ranges.Count(), before + 6);
+    deleteSpan(1, 7); // swallows the ranges at 2, 4 and 6
+    EXPECT_EQ(ranges.Count(), before + 3);
+    EXPECT_TRUE(ranges.IndexIsConsistent());
+    deleteSpan(1, memo.TextLength());
+    EXPECT_EQ(ranges.Count(), before);
+
+    // Copies of a handler with state are independent, like copies of a std::function.
+    memo.SetText("0123456789abcdef");
+    std::vector<std::string> log;
+    TRangeHandler counting = [&log, calls = 0](TCustomRange& sender) mutable {
+        log.push_back(std::to_string(sender.RStart()) + ":" + std::to_string(++calls));
+    };
+    TMCRange& first = rangeAt(3, 4);
+    TMCRange& second = rangeAt(8, 9);
+    first.OnOverwrite = counting;
+    second.OnOverwrite = counting;
+    counting = nullptr;
+    EXPECT_FALSE(counting);
+    EXPECT_TRUE(first.OnOverwrite);
+    deleteSpan(3, 4);
+    first.SetRStart(3);
+    first.SetREnd(4);
+    deleteSpan(3, 4);
+    deleteSpan(4, 5); // second is at 4 .. 5 now
+    EXPECT_EQ(log, (std::vector<std::string>{"3:1", "3:2", "4:1"}));
+    second.OnOverwrite = nullptr; // it lies empty where the next edits fall
+
+    // Replaced, the old handler is not called; cleared, none is; an empty std::function
+    // leaves no handler either.
+    log.clear();
+    int replaced = 0;
+    first.SetRStart(3);
+    first.SetREnd(4);
+    first.OnOverwrite = [&replaced](TCustomRange&) { ++replaced; };
+    deleteSpan(3, 4);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_TRUE(log.empty());
+    first.OnOverwrite = nullptr;
+    EXPECT_FALSE(first.OnOverwrite);
+    first.SetRStart(3);
+    first.SetREnd(4);
+    deleteSpan(3, 4);
+    first.OnOverwrite = std::function<void(TCustomRange&)>();
+    EXPECT_FALSE(first.OnOverwrite);
+    EXPECT_EQ(replaced, 1);
+
+    // A range freed by its own handler with state, and OnChange copied from one range to
+    // another: both call it, and clearing one leaves the other.
+    memo.SetText("0123456789abcdef");
+    second.SetRStart(6);
+    second.SetREnd(7);
+    int freed = 0;
+    second.OnOverwrite = [&freed](TCustomRange& sender) {
+        ++freed;
+        TFastObjectContainer::Free(&sender);
+    };
+    int changes = 0;
+    TMCRange& third = rangeAt(10, 12);
+    TMCRange& fourth = rangeAt(13, 14);
+    third.OnChange = [&changes](TCustomRange&) { ++changes; };
+    fourth.OnChange = third.OnChange;
+    int count = ranges.Count();
+    deleteSpan(5, 8);
+    EXPECT_EQ(freed, 1);
+    EXPECT_EQ(ranges.Count(), count - 1);
+    EXPECT_EQ(changes, 2); // both moved back by the edit, each called its copy
+    EXPECT_EQ(third.RStart(), 6);
+    EXPECT_EQ(fourth.RStart(), 9);
+    third.OnChange = nullptr;
+    deleteSpan(1, 1);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(fourth.RStart(), 8);
+    EXPECT_TRUE(ranges.IndexIsConsistent());
+}
+
+TEST(TrackedRanges, ARangeTakenOutOfTheRegistryKeepsItsPlace) {
+    TMemoComponent memo;
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "0123456789";
+    memo.SetText(text);
+    // Enough ranges for several blocks; the last block, far from the selection, moves as a
+    // whole, so the ends of its ranges are stored relative to it.
+    TMCRange* last = nullptr;
+    for (int32_t start = 1; start < 1400; start += 2) {
+        last = &memo.Ranges().Create<TMCRange>();
+        last->SetRStart(start);
+        last->SetREnd(start + 1);
+    }
+    TMCRange span(&memo);
+    span.SetRStart(1);
+    span.SetREnd(2);
+    span.Delete();
+    EXPECT_EQ(last->RStart(), 1397);
+    EXPECT_EQ(last->GetText(), "89");
+    memo.Ranges().Remove(last);
+    std::unique_ptr<TMCRange> owned(last);
+    EXPECT_EQ(last->Container(), nullptr);
+    EXPECT_EQ(last->RStart(), 1397);
+    EXPECT_EQ(last->REnd(), 1398);
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
+    span.SetRStart(1);
+    span.SetREnd(1);
+    span.Delete();
+    EXPECT_TRUE(memo.Ranges().IndexIsConsistent());
 }
 
 TEST(Selection, ExtendToFlipsDirectionAndKeepsTheAnchor) {
