@@ -23,9 +23,6 @@ public:
     void SelectAll() override;
     void CopyToClipboard() override;
 
-    TSourceEdit& Edit() { return *FEdit; }
-    platform::qt::EditorHost& Host() { return *FHost; }
-
 private:
     // Owned by its parent once placed, else by FOwnedHost; the editor must go first.
     platform::qt::EditorHost* FHost;
