@@ -38,7 +38,9 @@ public:
     int Count() const override { return FTarget.Count(); }
     std::string Get(int index) const override { return FTarget.Get(index); }
     void Put(int index, const std::string& line) override { FTarget.Put(index, Convert(line)); }
-    void Insert(int index, const std::string& line) override { FTarget.Insert(index, Convert(line)); }
+    void Insert(int index, const std::string& line) override {
+        FTarget.Insert(index, Convert(line));
+    }
     void Delete(int index) override { FTarget.Delete(index); }
     void Clear() override { FTarget.Clear(); }
     int Add(const std::string& line) override { return FTarget.Add(Convert(line)); }
@@ -58,8 +60,14 @@ public:
     explicit TGbkWatch(TStrings& target) : FTarget(target) {}
     int Count() const override { return FTarget.Count(); }
     std::string Get(int index) const override { return FTarget.Get(index); }
-    void Put(int index, const std::string& line) override { Check(line); FTarget.Put(index, line); }
-    void Insert(int index, const std::string& line) override { Check(line); FTarget.Insert(index, line); }
+    void Put(int index, const std::string& line) override {
+        Check(line);
+        FTarget.Put(index, line);
+    }
+    void Insert(int index, const std::string& line) override {
+        Check(line);
+        FTarget.Insert(index, line);
+    }
     void Delete(int index) override { FTarget.Delete(index); }
     void Clear() override { FTarget.Clear(); }
     int Add(const std::string& line) override {
@@ -115,18 +123,23 @@ private:
 } // namespace
 
 std::string UsageText() {
-    return "Usage: quorvel export --connect TEXT (--table NAME [--top N] | --sql SELECT) [options]\n"
+    return "Usage: quorvel export --connect TEXT (--table NAME [--top N] | --sql SELECT --into "
+           "NAME)\n"
+           "                      [options]\n"
            "       quorvel --version\n"
            "\n"
            "Writes the rows of a table or query as a script of INSERT statements.\n"
            "\n"
            "  --connect TEXT        connection text (OLE DB or ODBC)\n"
            "  --dbtype mssql|mysql  database kind and script dialect (default mssql)\n"
-           "  --table NAME          export the first rows of this table (the script's table)\n"
-           "  --top N               rows to read with --table (default 100)\n"
-           "  --sql SELECT          export the rows of this query\n"
+           "  --table NAME          export the rows of this table (the script's table)\n"
+           "  --top N               read only the first N rows with --table (default: every row)\n"
+           "  --sql SELECT          export the rows of this query (SELECT, WITH ... SELECT, "
+           "UNION)\n"
+           "  --into NAME           the table the script inserts into: required with --sql,\n"
+           "                        and overrides the --table name in the script\n"
            "  --not-null LIST       comma-separated columns that get a value instead of NULL\n"
-           "                        (default created_by)\n"
+           "                        (default: none)\n"
            "  --reseed              empty the table and reset its counter first\n"
            "  --identity            mssql: switch identity insertion on around the rows\n"
            "  --output FILE         write the script to FILE (default standard output)\n"
@@ -135,7 +148,7 @@ std::string UsageText() {
 
 TExportArguments ParseExportArguments(const std::vector<std::string>& args) {
     TExportArguments result;
-    bool hasConnect = false, hasTable = false, hasSql = false, hasTop = false;
+    bool hasConnect = false, hasTable = false, hasSql = false, hasTop = false, hasInto = false;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string option = args[i];
         std::string value;
@@ -159,20 +172,27 @@ TExportArguments ParseExportArguments(const std::vector<std::string>& args) {
             hasConnect = true;
         } else if (option == "--dbtype") {
             std::string kind = takeValue();
-            if (kind == "mssql") result.Dialect = kDialectMssql;
-            else if (kind == "mysql") result.Dialect = kDialectMysql;
-            else throw EUsageError("--dbtype is mssql or mysql, not \"" + kind + "\"");
+            if (kind == "mssql")
+                result.Dialect = TDialect::dMssql;
+            else if (kind == "mysql")
+                result.Dialect = TDialect::dMysql;
+            else
+                throw EUsageError("--dbtype is mssql or mysql, not \"" + kind + "\"");
         } else if (option == "--table") {
             result.Table = ArgumentText(takeValue(), option);
             hasTable = true;
         } else if (option == "--top") {
             result.Top = takeValue();
             if (!IsDigits(result.Top) || result.Top.size() > 18 || std::stoll(result.Top) < 1)
-                throw EUsageError("--top needs a row count of at least 1, not \"" + result.Top + "\"");
+                throw EUsageError("--top needs a row count of at least 1, not \"" + result.Top +
+                                  "\"");
             hasTop = true;
         } else if (option == "--sql") {
             result.Sql = Trim(ArgumentText(takeValue(), option));
             hasSql = true;
+        } else if (option == "--into") {
+            result.Into = ArgumentText(takeValue(), option);
+            hasInto = true;
         } else if (option == "--not-null") {
             result.NotNull = ArgumentText(takeValue(), option);
         } else if (option == "--reseed") {
@@ -186,9 +206,12 @@ TExportArguments ParseExportArguments(const std::vector<std::string>& args) {
             if (result.Output.empty()) throw EUsageError("--output needs a file name");
         } else if (option == "--encoding") {
             std::string encoding = LowerCase(takeValue());
-            if (encoding == "gb18030") result.Encoding = TScriptEncoding::GB18030;
-            else if (encoding == "utf-8" || encoding == "utf8") result.Encoding = TScriptEncoding::Utf8;
-            else throw EUsageError("--encoding is gb18030 or utf-8, not \"" + encoding + "\"");
+            if (encoding == "gb18030")
+                result.Encoding = TScriptEncoding::GB18030;
+            else if (encoding == "utf-8" || encoding == "utf8")
+                result.Encoding = TScriptEncoding::Utf8;
+            else
+                throw EUsageError("--encoding is gb18030 or utf-8, not \"" + encoding + "\"");
         } else {
             throw EUsageError("Unknown option \"" + args[i] + "\"");
         }
@@ -197,6 +220,9 @@ TExportArguments ParseExportArguments(const std::vector<std::string>& args) {
     if (hasTable == hasSql) throw EUsageError("Give either --table or --sql");
     if (hasTable && Trim(result.Table).empty()) throw EUsageError("--table needs a table name");
     if (hasTop && !hasTable) throw EUsageError("--top goes with --table");
+    if (hasInto && Trim(result.Into).empty()) throw EUsageError("--into needs a table name");
+    if (hasSql && !hasInto)
+        throw EUsageError("--sql needs --into NAME, the table the script inserts into");
     if (hasSql && !IsQueryText(result.Sql, result.Dialect))
         throw EUsageError("--sql needs a SELECT statement");
     return result;
@@ -207,17 +233,18 @@ int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
     database.Close();
     database.SetConnectionString(arguments.Connect);
     database.Open();
-    std::string statement = arguments.Table.empty()
-                                ? arguments.Sql
-                                : TableSelectStatement(arguments.Table, arguments.Dialect, arguments.Top);
+    std::string statement =
+        arguments.Table.empty()
+            ? arguments.Sql
+            : TableSelectStatement(arguments.Table, arguments.Dialect, arguments.Top);
     TResultSet resultSet;
     resultSet.LoadPacket(OpenSelectQuery(database, statement, arguments.Dialect));
-    resultSet.FieldByName(kSelectionField).SetIndex(0);
+    SelField(resultSet).SetIndex(0);
     SetAllSelected(resultSet, true);
 
     TExportOptions options;
     options.Dialect = arguments.Dialect;
-    options.TableName = arguments.Table;
+    options.TableName = arguments.Into.empty() ? arguments.Table : arguments.Into;
     options.Reseed = arguments.Reseed;
     options.IdentityInsert = arguments.Identity;
     options.NotNullText = arguments.NotNull;
@@ -225,24 +252,28 @@ int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
     if (progress) options.OnRow = [&bar](int row, int rowCount) { bar.Show(row, rowCount); };
 
     std::unique_ptr<TScriptFileWriter> writer =
-        arguments.Output.empty() ? std::make_unique<TScriptFileWriter>(STDOUT_FILENO, "standard output")
-                                 : std::make_unique<TScriptFileWriter>(arguments.Output);
+        arguments.Output.empty()
+            ? std::make_unique<TScriptFileWriter>(STDOUT_FILENO, "standard output")
+            : std::make_unique<TScriptFileWriter>(arguments.Output);
     int written = 0;
     try {
         TUtf8Lines utf8(*writer);
-        TStrings& encoded = arguments.Encoding == TScriptEncoding::Utf8 ? static_cast<TStrings&>(utf8)
-                                                                        : static_cast<TStrings&>(*writer);
+        TStrings& encoded = arguments.Encoding == TScriptEncoding::Utf8
+                                ? static_cast<TStrings&>(utf8)
+                                : static_cast<TStrings&>(*writer);
         TGbkWatch watch(encoded);
         written = GenerateInsertScript(resultSet, watch, options);
         writer->Close();
         if (arguments.Encoding == TScriptEncoding::GB18030 && watch.OutsideGbk())
-            warnings.push_back("warning: the script holds characters outside GBK, which an import with a gbk "
-                               "client character set would lose; use --encoding utf-8 for such data");
+            warnings.push_back(
+                "warning: the script holds characters outside GBK, which an import with a gbk "
+                "client character set would lose; use --encoding utf-8 for such data");
     } catch (...) {
         // A partly written script must not pass for a whole one.
         writer.reset();
         struct stat info;
-        if (!arguments.Output.empty() && ::stat(arguments.Output.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (!arguments.Output.empty() && ::stat(arguments.Output.c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode))
             ::unlink(arguments.Output.c_str());
         throw;
     }
@@ -256,7 +287,9 @@ int RunCommandLine(const std::vector<std::string>& args,
         std::fprintf(stderr, "quorvel: %s\n", text.c_str());
     };
     if (args.empty()) {
-        std::fputs("quorvel: the window is not built yet; use \"quorvel export\" (see quorvel --help)\n", stderr);
+        std::fputs(
+            "quorvel: the window is not built yet; use \"quorvel export\" (see quorvel --help)\n",
+            stderr);
         return 1;
     }
     if (args[0] == "--version") {
@@ -279,7 +312,8 @@ int RunCommandLine(const std::vector<std::string>& args,
         std::unique_ptr<platform::TDatabase> database = createDatabase();
         std::vector<std::string> warnings;
         RunExport(arguments, *database, warnings, isatty(STDERR_FILENO) == 1);
-        for (const std::string& warning : warnings) std::fprintf(stderr, "quorvel: %s\n", warning.c_str());
+        for (const std::string& warning : warnings)
+            std::fprintf(stderr, "quorvel: %s\n", warning.c_str());
         return 0;
     } catch (const std::exception& error) {
         message(error.what());

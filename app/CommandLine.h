@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Dialect.h"
 #include "platform/Database.h"
 
 // A wrong command line; the text says what is wrong. Leads to exit status 2 and the usage.
@@ -18,11 +19,12 @@ enum class TScriptEncoding { GB18030, Utf8 };
 // The options of "quorvel export". Texts are in the program code page.
 struct TExportArguments {
     std::string Connect;
-    int Dialect = 0; // 0 "mssql", 1 "mysql", as the window's default
+    TDialect Dialect = TDialect::dMssql; // as the window's default
     std::string Table;
-    std::string Top = "100";
+    std::string Top; // empty: every row
     std::string Sql;
-    std::string NotNull = "created_by";
+    std::string Into; // the script's table; empty: the --table name
+    std::string NotNull;
     bool Reseed = false;
     bool Identity = false;
     std::string Output; // empty: standard output

@@ -2,9 +2,12 @@
 // comments and names like "laptop" or "selected" are never mistaken for keywords.
 #include "app/Query.h"
 
+#include "app/RowSelection.h"
+
 #include <string_view>
 #include <vector>
 
+#include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/CodePage.h"
 
@@ -52,18 +55,20 @@ size_t SkipQuoted(std::string_view text, size_t pos, char close, bool backslashE
 
 // Words, symbols and quoted runs; blanks and comments are dropped. Multi-byte characters
 // are taken whole, so their second bytes never look like letters, brackets or quotes.
-std::vector<TToken> Tokenize(std::string_view text, int dialect) {
+std::vector<TToken> Tokenize(std::string_view text, TDialect dialect) {
     std::vector<TToken> tokens;
-    const bool mysql = dialect == kDialectMysql;
+    const bool mysql = dialect == TDialect::dMysql;
     size_t pos = 0;
     while (pos < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[pos]);
         if (c <= ' ') {
             ++pos;
         } else if (c == '-' && pos + 1 < text.size() && text[pos + 1] == '-') {
-            while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') ++pos;
+            while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r')
+                ++pos;
         } else if (mysql && c == '#') {
-            while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') ++pos;
+            while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r')
+                ++pos;
         } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
             size_t end = text.find("*/", pos + 2);
             pos = end == std::string_view::npos ? text.size() : end + 2;
@@ -104,8 +109,9 @@ bool IsSymbol(std::string_view text, const TToken& token, char symbol) {
 // MySQL's modifiers that stand between SELECT and the select list.
 bool IsMysqlSelectModifier(std::string_view text, const TToken& token) {
     static const char* const modifiers[] = {
-        "DISTINCTROW", "HIGH_PRIORITY", "STRAIGHT_JOIN", "SQL_SMALL_RESULT", "SQL_BIG_RESULT",
-        "SQL_BUFFER_RESULT", "SQL_CACHE", "SQL_NO_CACHE", "SQL_CALC_FOUND_ROWS"};
+        "DISTINCTROW",      "HIGH_PRIORITY",  "STRAIGHT_JOIN",
+        "SQL_SMALL_RESULT", "SQL_BIG_RESULT", "SQL_BUFFER_RESULT",
+        "SQL_CACHE",        "SQL_NO_CACHE",   "SQL_CALC_FOUND_ROWS"};
     for (const char* modifier : modifiers)
         if (IsWord(text, token, modifier)) return true;
     return false;
@@ -113,43 +119,22 @@ bool IsMysqlSelectModifier(std::string_view text, const TToken& token) {
 
 } // namespace
 
-std::string QuoteName(const std::string& name, int dialect) {
-    char open, close;
-    if (dialect == kDialectMssql) {
-        open = '[';
-        close = ']';
-    } else if (dialect == kDialectMysql) {
-        open = close = '`';
-    } else {
-        return name;
-    }
-    std::string result(1, open);
-    for (size_t pos = 0; pos < name.size();) {
-        int length = platform::CodePageCharLength(name, pos);
-        size_t take = length > 0 ? static_cast<size_t>(length) : 1;
-        if (take == 1 && name[pos] == close) result += close;
-        result.append(name, pos, take);
-        pos += take;
-    }
-    return result + close;
-}
-
-std::string TableSelectStatement(const std::string& tableName, int dialect,
+std::string TableSelectStatement(const std::string& tableName, TDialect dialect,
                                  const std::string& rowLimit) {
     std::string limit = Trim(rowLimit);
-    if (limit.empty()) limit = "100";
     std::string table = QuoteName(tableName, dialect);
-    if (dialect == kDialectMssql) return "Select top " + limit + " * \rFrom " + table;
-    if (dialect == kDialectMysql) return "Select * \rFrom " + table + " LIMIT 0 , " + limit;
-    return "";
+    if (dialect == TDialect::dMssql)
+        return (limit.empty() ? "Select * \rFrom " : "Select top " + limit + " * \rFrom ") + table;
+    return "Select * \rFrom " + table + (limit.empty() ? "" : " LIMIT 0 , " + limit);
 }
 
-std::string InsertSelectionColumn(const std::string& statement, int dialect) {
-    if (dialect != kDialectMssql && dialect != kDialectMysql) return statement;
+TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dialect) {
+    TSelectionQuery query{statement, TSelectionPlace::First, false};
     std::vector<TToken> tokens = Tokenize(statement, dialect);
     size_t index = 0;
-    while (index < tokens.size() && !IsWord(statement, tokens[index], "select")) ++index;
-    if (index == tokens.size()) return statement;
+    while (index < tokens.size() && !IsWord(statement, tokens[index], "select"))
+        ++index;
+    if (index == tokens.size()) return query;
     size_t insertAt = tokens[index].End;
     ++index;
 
@@ -158,10 +143,11 @@ std::string InsertSelectionColumn(const std::string& statement, int dialect) {
         if (index >= tokens.size()) break;
         const TToken& token = tokens[index];
         if (IsWord(statement, token, "distinct") || IsWord(statement, token, "all") ||
-            (dialect == kDialectMysql && IsMysqlSelectModifier(statement, token))) {
+            (dialect == TDialect::dMysql && IsMysqlSelectModifier(statement, token))) {
             insertAt = token.End;
             ++index;
-        } else if (dialect == kDialectMssql && IsWord(statement, token, "top") && index + 1 < tokens.size()) {
+        } else if (dialect == TDialect::dMssql && IsWord(statement, token, "top") &&
+                   index + 1 < tokens.size()) {
             ++index;
             if (IsSymbol(statement, tokens[index], '(')) {
                 int depth = 0;
@@ -169,7 +155,7 @@ std::string InsertSelectionColumn(const std::string& statement, int dialect) {
                     if (IsSymbol(statement, tokens[index], '(')) ++depth;
                     if (IsSymbol(statement, tokens[index], ')') && --depth == 0) break;
                 }
-                if (index == tokens.size()) return statement; // unbalanced; the server says why
+                if (index == tokens.size()) return query; // unbalanced; the server says why
             }
             insertAt = tokens[index].End;
             ++index;
@@ -187,26 +173,29 @@ std::string InsertSelectionColumn(const std::string& statement, int dialect) {
         }
     }
 
-    std::string result = statement;
+    std::string& result = query.Statement;
+    query.Inserted = true;
     if (index < tokens.size()) {
         const TToken& first = tokens[index];
         // MySQL accepts a bare * only as the first item of the list.
-        bool bareStar = IsSymbol(statement, first, '*') &&
-                        (index + 1 == tokens.size() || !IsSymbol(statement, tokens[index + 1], '.'));
-        if (dialect == kDialectMysql && bareStar) {
+        bool bareStar =
+            IsSymbol(statement, first, '*') &&
+            (index + 1 == tokens.size() || !IsSymbol(statement, tokens[index + 1], '.'));
+        if (dialect == TDialect::dMysql && bareStar) {
             result.insert(first.End, ", cast(0 as UNSIGNED) AS SEL");
-            return result;
+            query.Place = TSelectionPlace::Last;
+            return query;
         }
-        result.insert(first.Start, dialect == kDialectMssql ? "convert(bit, 0) AS SEL, "
-                                                            : "cast(0 as UNSIGNED) AS SEL, ");
-        return result;
+        result.insert(first.Start, dialect == TDialect::dMssql ? "convert(bit, 0) AS SEL, "
+                                                               : "cast(0 as UNSIGNED) AS SEL, ");
+        return query;
     }
-    result.insert(insertAt, dialect == kDialectMssql ? " convert(bit, 0) AS SEL"
-                                                     : " cast(0 as UNSIGNED) AS SEL");
-    return result;
+    result.insert(insertAt, dialect == TDialect::dMssql ? " convert(bit, 0) AS SEL"
+                                                        : " cast(0 as UNSIGNED) AS SEL");
+    return query;
 }
 
-bool IsQueryText(const std::string& text, int dialect) {
+bool IsQueryText(const std::string& text, TDialect dialect) {
     for (const TToken& token : Tokenize(text, dialect)) {
         if (IsSymbol(text, token, '(')) continue;
         return IsWord(text, token, "select");
@@ -215,8 +204,20 @@ bool IsQueryText(const std::string& text, int dialect) {
 }
 
 TDataPacket OpenSelectQuery(platform::TDatabase& database, const std::string& statement,
-                            int dialect) {
-    return database.OpenQuery(InsertSelectionColumn(statement, dialect), kSelectionField);
+                            TDialect dialect) {
+    TSelectionQuery query = InsertSelectionColumn(statement, dialect);
+    if (!query.Inserted) throw EDatabaseError(Format("Field '%s' not found", kSelectionField));
+    TDataPacket packet = database.OpenQuery(query.Statement, "");
+    // The column at the rewrite's place must be the one it added; anything else would be a
+    // user column about to be overwritten by the ticks.
+    if (packet.Fields.empty())
+        throw EDatabaseError(Format("Field '%s' not found", kSelectionField));
+    size_t column = query.Place == TSelectionPlace::First ? 0 : packet.Fields.size() - 1;
+    if (!SameText(packet.Fields[column].Name, kSelectionField))
+        throw EDatabaseError(Format("Field '%s' not found", kSelectionField));
+    packet.Fields[column].ReadOnly = false;
+    packet.SelectionColumn = static_cast<int>(column);
+    return packet;
 }
 
 bool ExecStatement(platform::TDatabase& database, const std::string& statement) {

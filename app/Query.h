@@ -5,38 +5,41 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Dialect.h"
 #include "base/DataPacket.h"
 #include "base/Strings.h"
 #include "platform/Database.h"
 
-// The database kinds, as the index of the kind list: 0 "mssql", 1 "mysql".
-constexpr int kDialectMssql = 0;
-constexpr int kDialectMysql = 1;
+// Where the rewrite put the selection column among the result's columns. The program finds
+// its column by this place, never by its name: a user column may be called "sel" too.
+enum class TSelectionPlace { First, Last };
 
-// The name of the selection column every query carries.
-inline constexpr const char* kSelectionField = "SEL";
+struct TSelectionQuery {
+    std::string Statement;
+    TSelectionPlace Place = TSelectionPlace::First;
+    bool Inserted = false; // false: no SELECT to put the column into; Statement is unchanged
+};
 
-// [name] for "mssql", `name` for "mysql", the closing quote doubled inside; the name as it
-// stands for any other dialect.
-std::string QuoteName(const std::string& name, int dialect);
-
-// The statement that opens a table's first rows. rowLimit is the limit text as typed; it is
-// trimmed and "100" when empty, and otherwise enters the statement unchanged.
+// The statement that opens a table's rows. rowLimit is the limit text as given; it is trimmed
+// and otherwise enters the statement unchanged; when it is empty every row is read.
 // "mssql": "Select top L * \rFrom [T]"; "mysql": "Select * \rFrom `T` LIMIT 0 , L".
-std::string TableSelectStatement(const std::string& tableName, int dialect,
+std::string TableSelectStatement(const std::string& tableName, TDialect dialect,
                                  const std::string& rowLimit);
 
-// The statement with the selection column put at the start of the select list of its first
-// SELECT; every other byte stays as typed. Unchanged when it holds no SELECT keyword.
-std::string InsertSelectionColumn(const std::string& statement, int dialect);
+// The statement with the selection column put into the select list of its main SELECT:
+// after the CTE list of a WITH, into every top-level branch of a UNION, INTERSECT or EXCEPT
+// at the same place. At the start of the list, or at its end when a MySQL list starts with a
+// bare * (MySQL accepts * only as the first item). Every other byte stays as typed.
+TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dialect);
 
-// True when the first keyword (after comments and opening parentheses) is SELECT; the
-// dialect says which comments and quotes there are.
-bool IsQueryText(const std::string& text, int dialect);
+// True when the statement returns rows: its first keyword (after comments and opening
+// parentheses) is SELECT, or it is a WITH whose main statement is a SELECT.
+bool IsQueryText(const std::string& text, TDialect dialect);
 
-// Runs a SELECT with the selection column added and returns all its rows, SEL writable.
+// Runs a SELECT with the selection column added and returns all its rows. The packet marks
+// the selection column (writable) by the place the rewrite put it.
 TDataPacket OpenSelectQuery(platform::TDatabase& database, const std::string& statement,
-                            int dialect);
+                            TDialect dialect);
 
 // Runs a statement as a command, unchanged; true when it affected at least one row.
 bool ExecStatement(platform::TDatabase& database, const std::string& statement);

@@ -383,14 +383,17 @@ void TResultSet::LoadPacket(TDataPacket packet) {
     kept.RowCount = packet.RowCount;
     for (size_t i = 0; i < packet.Fields.size(); ++i) {
         if (packet.Fields[i].DataType == TFieldType::ftUnknown) continue;
+        if (static_cast<int>(i) == packet.SelectionColumn)
+            kept.SelectionColumn = static_cast<int>(kept.Fields.size());
         kept.Fields.push_back(std::move(packet.Fields[i]));
         kept.Columns.push_back(std::move(packet.Columns[i]));
     }
     kept.ShrinkToFit();
 
     // Names unique ignoring case: "COLUMN%d" for an unnamed column, "%s_%d" for a repeat.
+    // The selection column is named last, so that a user column called "sel" keeps its name.
     std::unordered_set<std::string> used;
-    for (size_t i = 0; i < kept.Fields.size(); ++i) {
+    auto uniqueName = [&](size_t i) {
         std::string name = kept.Fields[i].Name;
         if (name.empty()) name = Format("COLUMN%zu", i + 1);
         if (used.count(LowerCase(name)) != 0) {
@@ -404,7 +407,10 @@ void TResultSet::LoadPacket(TDataPacket packet) {
         }
         used.insert(LowerCase(name));
         kept.Fields[i].Name = name;
-    }
+    };
+    for (size_t i = 0; i < kept.Fields.size(); ++i)
+        if (static_cast<int>(i) != kept.SelectionColumn) uniqueName(i);
+    if (kept.SelectionColumn >= 0) uniqueName(static_cast<size_t>(kept.SelectionColumn));
 
     FPacket = std::move(kept);
     size_t count = FPacket.Fields.size();
@@ -509,6 +515,15 @@ TField TResultSet::CellField(int position, size_t row) {
     if (position < 0 || position >= FieldCount())
         throw EDatabaseError(Format("Field index out of range (%d)", position));
     return TField(this, FOrder[position], row);
+}
+
+std::optional<TField> TResultSet::SelectionField() {
+    if (!Active() || FPacket.SelectionColumn < 0) return std::nullopt;
+    return TField(this, FPacket.SelectionColumn);
+}
+
+bool TField::IsSelection() const {
+    return FColumn == FOwner->FPacket.SelectionColumn;
 }
 
 std::optional<TField> TResultSet::FindField(std::string_view name) {

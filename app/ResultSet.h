@@ -89,6 +89,8 @@ public:
     size_t Row() const;
     int Column() const { return FColumn; }
     TResultSet* Owner() const { return FOwner; }
+    // The column the program added for the per-row tick.
+    bool IsSelection() const;
 
 private:
     std::string GetText(bool displayText) const;
@@ -108,7 +110,8 @@ public:
     TResultSet& operator=(const TResultSet&) = delete;
 
     // Replaces the result by packet: unnamed columns become "COLUMN%d" (1-based position),
-    // repeated names (ignoring case) get "%s_%d" with the smallest free count from 1. Columns
+    // repeated names (ignoring case) get "%s_%d" with the smallest free count from 1; the
+    // selection column is named after all others, so it never renames a user column. Columns
     // without a kind (ftUnknown) are left out. Columns the provider reports as not updatable
     // and auto-increment ones are read-only. Goes to the first row, in browse state.
     void LoadPacket(TDataPacket packet);
@@ -146,6 +149,8 @@ public:
     std::optional<TField> FindField(std::string_view name);
     // Fails with "Field '%s' not found" (EDatabaseError).
     TField FieldByName(std::string_view name);
+    // The tick column the packet marks (TDataPacket::SelectionColumn); nullopt when none.
+    std::optional<TField> SelectionField();
 
     const TDataPacket& Packet() const { return FPacket; }
     size_t CurrentRow() const { return FRow; }

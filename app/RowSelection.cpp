@@ -1,6 +1,14 @@
 #include "app/RowSelection.h"
 
+#include "base/Exception.h"
+#include "base/Format.h"
 #include "platform/CodePage.h"
+
+TField SelField(TResultSet& resultSet) {
+    std::optional<TField> field = resultSet.SelectionField();
+    if (!field) throw EDatabaseError(Format("Field '%s' not found", kSelectionField));
+    return *field;
+}
 
 bool IsRowTicked(const TField& selField) {
     if (selField.IsNull()) return false;
@@ -10,7 +18,7 @@ bool IsRowTicked(const TField& selField) {
 
 void SetAllSelected(TResultSet& resultSet, bool ticked) {
     if (!resultSet.Active() || resultSet.IsEmpty()) return;
-    TField sel = resultSet.FieldByName(kSelFieldName);
+    TField sel = SelField(resultSet);
     bool boolean = sel.DataType() == TFieldType::ftBoolean;
     resultSet.First();
     resultSet.DisableControls();

@@ -5,8 +5,12 @@
 
 #include "app/ResultSet.h"
 
-// The name of the tick column every query adds.
-inline constexpr const char* kSelFieldName = "SEL";
+// The name the rewrite gives the tick column it adds to every query. The program finds the
+// column by where the rewrite put it (TResultSet::SelectionField), never by this name.
+inline constexpr const char* kSelectionField = "SEL";
+
+// The result's tick column; fails with "Field 'SEL' not found" when it has none.
+TField SelField(TResultSet& resultSet);
 
 // The row is ticked for the export: a boolean SEL column holds true, any other holds exactly 1.
 bool IsRowTicked(const TField& selField);

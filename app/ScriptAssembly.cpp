@@ -23,26 +23,25 @@ void AppendNumber(int value, std::string& out) {
 }
 
 // The lines before the first statement.
-void AppendHeader(TStrings& lines, const TExportOptions& options, TDialect dialect) {
-    std::string table = EscapeName(options.TableName, dialect);
-    if (dialect == TDialect::dMssql) {
-        lines.Add("/*---------[" + table + "]-----------*/");
+void AppendHeader(TStrings& lines, const TExportOptions& options, const std::string& table) {
+    if (options.Dialect == TDialect::dMssql) {
+        lines.Add("/*---------" + table + "-----------*/");
         lines.Add("");
         if (options.Reseed) {
-            lines.Add("DELETE FROM [" + table + "]");
+            lines.Add("DELETE FROM " + table);
             lines.Add("GO");
             lines.Add("DBCC CHECKIDENT (" + QuotedStr(options.TableName) + ", RESEED, 1)");
             lines.Add("GO");
         }
-        if (options.IdentityInsert) lines.Add("SET IDENTITY_INSERT [" + table + "] ON");
+        if (options.IdentityInsert) lines.Add("SET IDENTITY_INSERT " + table + " ON");
     } else {
-        static const std::string comment = CodePage("-- 导出表中的数据 `");
-        lines.Add(comment + table + "`");
+        static const std::string comment = CodePage("-- 导出表中的数据 ");
+        lines.Add(comment + table);
         lines.Add("");
         if (options.Reseed) {
-            lines.Add("DELETE FROM `" + table + "`;");
+            lines.Add("DELETE FROM " + table + ";");
             lines.Add("");
-            lines.Add("ALTER TABLE `" + table + "` AUTO_INCREMENT =1;");
+            lines.Add("ALTER TABLE " + table + " AUTO_INCREMENT =1;");
             lines.Add("");
         }
     }
@@ -51,18 +50,15 @@ void AppendHeader(TStrings& lines, const TExportOptions& options, TDialect diale
 } // namespace
 
 int GenerateInsertScript(TResultSet& resultSet, TStrings& lines, const TExportOptions& options) {
-    if (options.Dialect != static_cast<int>(TDialect::dMssql) &&
-        options.Dialect != static_cast<int>(TDialect::dMysql))
-        return 0;
-    TDialect dialect = static_cast<TDialect>(options.Dialect);
-    bool mssql = dialect == TDialect::dMssql;
+    const TDialect dialect = options.Dialect;
+    const bool mssql = dialect == TDialect::dMssql;
+    const std::string table = QuoteName(options.TableName, dialect);
 
     lines.Clear();
-    AppendHeader(lines, options, dialect);
+    AppendHeader(lines, options, table);
 
-    std::string head = std::string("INSERT INTO ") + (mssql ? "[" : "`") +
-                       EscapeName(options.TableName, dialect) + (mssql ? "] (" : "` (") +
-                       BuildColumnList(resultSet, options.Dialect) + (mssql ? ") " : ") VALUES ");
+    std::string head = "INSERT INTO " + table + " (" + BuildColumnList(resultSet, dialect) +
+                       (mssql ? ") " : ") VALUES ");
     const std::string valuePrefix = mssql ? "       Values (" : "(";
     const char* lastClose = mssql ? ")" : ");";
 
@@ -90,14 +86,16 @@ int GenerateInsertScript(TResultSet& resultSet, TStrings& lines, const TExportOp
     };
 
     try {
-        // Columns 1 to last, with what stays the same for every row worked out once.
+        // Every column but the tick, with what stays the same for every row worked out once.
+        TField sel = SelField(resultSet);
         std::vector<TField> fields;
         std::vector<bool> substitute;
-        for (int position = 1; position < resultSet.FieldCount(); ++position) {
-            fields.push_back(resultSet.Fields(position));
-            substitute.push_back(notNull.Contains(fields.back().FieldName()));
+        for (int position = 0; position < resultSet.FieldCount(); ++position) {
+            TField field = resultSet.Fields(position);
+            if (field.IsSelection()) continue;
+            fields.push_back(field);
+            substitute.push_back(notNull.Contains(field.FieldName()));
         }
-        TField sel = resultSet.FieldByName(kSelFieldName);
         static const std::string progress = CodePage("正在导出... ");
         std::string status;
         std::string valueLine;
@@ -135,7 +133,6 @@ int GenerateInsertScript(TResultSet& resultSet, TStrings& lines, const TExportOp
         throw;
     }
     finish();
-    if (mssql && options.IdentityInsert)
-        lines.Add("SET IDENTITY_INSERT [" + EscapeName(options.TableName, dialect) + "] OFF");
+    if (mssql && options.IdentityInsert) lines.Add("SET IDENTITY_INSERT " + table + " OFF");
     return written;
 }

@@ -4,11 +4,12 @@
 #include <functional>
 #include <string>
 
+#include "app/Dialect.h"
 #include "app/ResultSet.h"
 #include "base/Strings.h"
 
 struct TExportOptions {
-    int Dialect = 0;             // 0 "mssql", 1 "mysql"; any other index writes nothing
+    TDialect Dialect = TDialect::dMssql;
     std::string TableName;       // the target table; empty when only a typed query was run
     bool Reseed = false;         // empty the table and reset its counter first
     bool IdentityInsert = false; // SQL Server: identity insertion on around the rows
@@ -21,8 +22,8 @@ struct TExportOptions {
 };
 
 // Clears lines, then appends the script's lines (lines uses only Clear and Add). Every row
-// whose SEL column is ticked (boolean true, or exactly 1) becomes one statement; the values
-// are the columns at positions 1 to last. The result is left on its first row with display
+// whose tick column is ticked (boolean true, or exactly 1) becomes one statement; the values
+// are every other column in position order. The result is left on its first row with display
 // updates on, and the summary status is sent, also when an error stops the export; the error
 // then propagates (the closing identity line is not written). Returns the rows written.
 int GenerateInsertScript(TResultSet& resultSet, TStrings& lines, const TExportOptions& options);

@@ -5,12 +5,16 @@
 
 #include "base/Strings.h"
 
+// The window's defaults, for its controls and for a settings file without them.
+inline constexpr const char* kDefaultRowLimit = "100";
+inline constexpr const char* kDefaultNotNullFields = "created_by";
+
 // The options as the main window shows them. DbType is the stored index as it stands; a
 // value other than 0 or 1 leaves the kind box without a selection.
 struct TOptions {
-    std::string Top = "100";
+    std::string Top = kDefaultRowLimit;
     int DbType = 0;
-    std::string NotNullFields = "created_by";
+    std::string NotNullFields = kDefaultNotNullFields;
 };
 
 // "config.ini" in exeDir when that folder is writable or the file is already there;

@@ -364,37 +364,18 @@ std::string QuotedStr(std::string_view text) {
     return quoted;
 }
 
-std::string EscapeName(std::string_view name, TDialect dialect) {
-    char closing = dialect == TDialect::dMssql ? ']' : '`';
-    std::string escaped;
-    escaped.reserve(name.size());
-    for (char c : name) {
-        if (c == closing) escaped += c;
-        escaped += c;
-    }
-    return escaped;
-}
-
-void AppendQuotedName(std::string_view name, TDialect dialect, std::string& out) {
-    out += dialect == TDialect::dMssql ? '[' : '`';
-    out += EscapeName(name, dialect);
-    out += dialect == TDialect::dMssql ? ']' : '`';
-}
-
 void AppendHexLiteral(std::string_view bytes, std::string& out) {
     out += "0x";
     AppendHexDigits(bytes, out);
 }
 
-std::string BuildColumnList(TResultSet& resultSet, int dialect) {
-    if (dialect != static_cast<int>(TDialect::dMssql) &&
-        dialect != static_cast<int>(TDialect::dMysql))
-        return {};
+std::string BuildColumnList(TResultSet& resultSet, TDialect dialect) {
     std::string list;
-    for (int position = 1; position < resultSet.FieldCount(); ++position) {
-        if (position > 1) list += ", ";
-        AppendQuotedName(resultSet.Fields(position).FieldName(), static_cast<TDialect>(dialect),
-                         list);
+    for (int position = 0; position < resultSet.FieldCount(); ++position) {
+        TField field = resultSet.Fields(position);
+        if (field.IsSelection()) continue;
+        if (!list.empty()) list += ", ";
+        AppendQuotedName(field.FieldName(), dialect, list);
     }
     return list;
 }

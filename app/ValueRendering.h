@@ -6,10 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Dialect.h"
 #include "app/ResultSet.h"
-
-// The database kind: the index of the kind list ("mssql", "mysql").
-enum class TDialect : int { dMssql = 0, dMysql = 1 };
 
 // How a column kind is rendered.
 enum class TRenderGroup { rgNumeric, rgBoolean, rgText, rgLargeObject, rgOther };
@@ -48,14 +46,9 @@ void AppendQuotedText(std::string_view text, TDialect dialect, bool wide, std::s
 // Apostrophes around text, apostrophes inside doubled; nothing else.
 std::string QuotedStr(std::string_view text);
 
-// A name between [ ] with "]" doubled (SQL Server) or between backquotes with "`" doubled.
-void AppendQuotedName(std::string_view name, TDialect dialect, std::string& out);
-// The name as it stands between the quotes: "]" or "`" doubled.
-std::string EscapeName(std::string_view name, TDialect dialect);
-
 // "0x" and two upper-case hexadecimal digits per byte.
 void AppendHexLiteral(std::string_view bytes, std::string& out);
 
-// The quoted names of the result's columns at positions 1 to last (position 0 is SEL),
-// separated by ", ". Empty for another dialect index.
-std::string BuildColumnList(TResultSet& resultSet, int dialect);
+// The quoted names of the result's columns in position order, the selection column left out,
+// separated by ", ".
+std::string BuildColumnList(TResultSet& resultSet, TDialect dialect);

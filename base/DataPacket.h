@@ -186,6 +186,9 @@ struct TDataPacket {
     std::vector<TFieldDef> Fields;
     std::vector<TColumnData> Columns;
     size_t RowCount = 0;
+    // The column the program added for the per-row tick (-1: none). Its name never makes a
+    // user column's name change, whatever the user's names.
+    int SelectionColumn = -1;
 
     // Adds a column with the storage of def; names follow the result rules (COLUMN%d, %s_%d)
     // when the result set loads the packet.

@@ -58,8 +58,12 @@ public:
     explicit TListWidgetStrings(QListWidget& list) : FList(list) {}
     int Count() const override { return FList.count(); }
     std::string Get(int index) const override { return FromQString(FList.item(index)->text()); }
-    void Put(int index, const std::string& line) override { FList.item(index)->setText(ToQString(line)); }
-    void Insert(int index, const std::string& line) override { FList.insertItem(index, MakeItem(line)); }
+    void Put(int index, const std::string& line) override {
+        FList.item(index)->setText(ToQString(line));
+    }
+    void Insert(int index, const std::string& line) override {
+        FList.insertItem(index, MakeItem(line));
+    }
     void Delete(int index) override { delete FList.takeItem(index); }
     void Clear() override { FList.clear(); }
     int Add(const std::string& line) override {
@@ -118,7 +122,8 @@ void TmainForm::CreateControls() {
     setWindowTitle(ApplicationTitle());
     setWindowIcon(ProgramIcon());
     QFont font = this->font();
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(
+        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(12);
     setFont(font);
     setGeometry(192, 130, 800, 600);
@@ -185,10 +190,10 @@ void TmainForm::CreateControls() {
     lbl1 = new QLabel(QStringLiteral("默认打开记录数："), pnl3);
     lbl1->move(196, 15);
     lbl1->adjustSize();
-    edtTop = Edit(pnl3, QStringLiteral("100"), 288, 9, 41);
+    edtTop = Edit(pnl3, ToQString(kDefaultRowLimit), 288, 9, 41);
     chkIncField = CheckBox(pnl3, QStringLiteral("有自增主键"), 335, 12, 79);
     chkRESEED = CheckBox(pnl3, QStringLiteral("导入前清空"), 416, 12, 79);
-    edtNotNull = Edit(pnl3, QStringLiteral("created_by"), 505, 9, 205);
+    edtNotNull = Edit(pnl3, ToQString(kDefaultNotNullFields), 505, 9, 205);
     edtNotNull->setToolTip(QStringLiteral("不允许为NULL的字段，逗号隔开"));
     dbgrdMain = new TResultGrid(FResultSet, FMessages, spl2);
     spl2->addWidget(grp2);
@@ -232,13 +237,16 @@ void TmainForm::Handle(void (TmainForm::*handler)()) {
 
 void TmainForm::WireEvents() {
     connect(btnDBCon, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnDBConClick); });
-    connect(btnNewConn, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnNewConnClick); });
+    connect(btnNewConn, &QPushButton::clicked, this,
+            [this] { Handle(&TmainForm::btnNewConnClick); });
     connect(btnAbout, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnAboutClick); });
     connect(btnClose, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnCloseClick); });
-    connect(lstTable, &QListWidget::itemDoubleClicked, this, [this] { Handle(&TmainForm::lstTableDblClick); });
+    connect(lstTable, &QListWidget::itemDoubleClicked, this,
+            [this] { Handle(&TmainForm::lstTableDblClick); });
     connect(btnRun, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnRunClick); });
     // Also when the program unticks the box after a load.
-    connect(chkSelectAll, &QCheckBox::toggled, this, [this] { Handle(&TmainForm::chkSelectAllClick); });
+    connect(chkSelectAll, &QCheckBox::toggled, this,
+            [this] { Handle(&TmainForm::chkSelectAllClick); });
     connect(btnExport, &QPushButton::clicked, actExport, &QAction::trigger);
     connect(actExport, &QAction::triggered, this, [this] { Handle(&TmainForm::actExportExecute); });
     connect(btnSave, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnSaveClick); });
@@ -256,7 +264,8 @@ void TmainForm::FormCreate() {
     if (FSettingsPath.empty()) FSettingsPath = DefaultSettingsPath();
     TStringList history;
     int selected = LoadHistory(FSettingsPath, history);
-    for (const std::string& entry : history.Items()) cbbConnectStr->addItem(ToQString(entry));
+    for (const std::string& entry : history.Items())
+        cbbConnectStr->addItem(ToQString(entry));
     cbbConnectStr->setCurrentIndex(selected);
     TOptions options = LoadOptions(FSettingsPath);
     edtTop->setText(ToQString(options.Top));
@@ -280,11 +289,15 @@ bool TmainForm::FormCloseQuery() {
 }
 
 void TmainForm::closeEvent(QCloseEvent* event) {
-    if (FormCloseQuery()) event->accept();
-    else event->ignore();
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }
 
-void TmainForm::btnCloseClick() { close(); }
+void TmainForm::btnCloseClick() {
+    close();
+}
 
 void TmainForm::btnAboutClick() {
     TAboutBox about(this);
@@ -295,13 +308,16 @@ void TmainForm::btnDBConClick() {
     std::string text = FromQString(cbbConnectStr->currentText());
     if (!Trim(text).empty()) FResultSet.Close();
     TStringList history;
-    for (int i = 0; i < cbbConnectStr->count(); ++i) history.Add(FromQString(cbbConnectStr->itemText(i)));
+    for (int i = 0; i < cbbConnectStr->count(); ++i)
+        history.Add(FromQString(cbbConnectStr->itemText(i)));
     TListWidgetStrings tables(*lstTable);
     std::unique_ptr<TBusyCursor> busy;
-    TConnectOutcome outcome = ConnectAndRecordHistory(
-        *FDatabase, text, tables, FSettingsPath, history, [&busy](bool on) {
-            if (on) busy = std::make_unique<TBusyCursor>();
-            else busy.reset();
+    TConnectOutcome outcome =
+        ConnectAndRecordHistory(*FDatabase, text, tables, FSettingsPath, history, [&busy](bool on) {
+            if (on)
+                busy = std::make_unique<TBusyCursor>();
+            else
+                busy.reset();
         });
     if (!outcome.Status.empty()) statPanel0->setText(ToQString(outcome.Status));
     if (outcome.Connected) pgcMain->setCurrentIndex(0);
@@ -317,12 +333,12 @@ void TmainForm::btnNewConnClick() {
     cbbConnectStr->setEditText(ToQString(composed));
 }
 
-void TmainForm::LoadResult(TDataPacket packet, int dialect) {
+void TmainForm::LoadResult(TDataPacket packet, TDialect dialect) {
     FResultSet.LoadPacket(std::move(packet));
     FResultSet.SetReadOnly(false);
-    TField sel = FResultSet.FieldByName(kSelFieldName);
+    TField sel = SelField(FResultSet);
     sel.SetDisplayLabel(CodePageText("选择"));
-    if (dialect == kDialectMysql) sel.SetOnGetText(SelGetText);
+    if (dialect == TDialect::dMysql) sel.SetOnGetText(SelGetText);
     sel.SetIndex(0);
     AdjustGridColumns();
 }
@@ -332,13 +348,18 @@ void TmainForm::lstTableDblClick() {
     if (!item || !item->isSelected()) return;
     FTableName = FromQString(item->text());
     if (FTableName.empty()) return;
-    int dialect = cbbDbType->currentIndex();
-    std::string statement = TableSelectStatement(FTableName, dialect, FromQString(edtTop->text()));
+    std::optional<TDialect> kind = DialectOfIndex(cbbDbType->currentIndex());
+    if (!kind) return;
+    TDialect dialect = *kind;
+    std::string rowLimit = Trim(FromQString(edtTop->text()));
+    if (rowLimit.empty()) rowLimit = kDefaultRowLimit;
+    std::string statement = TableSelectStatement(FTableName, dialect, rowLimit);
     {
         TBusyCursor busy;
         LoadResult(OpenSelectQuery(*FDatabase, statement, dialect), dialect);
     }
-    statPanel1->setText(ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
+    statPanel1->setText(
+        ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
     size_t star = statement.find('*');
     if (star != std::string::npos) statement.replace(star, 1, BuildColumnList(FResultSet, dialect));
     redtSQL->Clear();
@@ -351,14 +372,15 @@ void TmainForm::btnRunClick() {
     if (!FDatabase->Connected()) return;
     std::string text = Trim(redtSQL->Text());
     if (text.empty()) return;
-    int dialect = cbbDbType->currentIndex();
-    if (IsQueryText(text, dialect)) {
+    std::optional<TDialect> dialect = DialectOfIndex(cbbDbType->currentIndex());
+    if (dialect && IsQueryText(text, *dialect)) {
         {
             TBusyCursor busy;
-            LoadResult(OpenSelectQuery(*FDatabase, text, dialect), dialect);
+            LoadResult(OpenSelectQuery(*FDatabase, text, *dialect), *dialect);
         }
         chkSelectAll->setChecked(false);
-        statPanel1->setText(ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
+        statPanel1->setText(ToQString(
+            Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
     } else if (ExecStatement(*FDatabase, text)) {
         statPanel1->setText(QStringLiteral("语句执行成功"));
     }
@@ -373,11 +395,13 @@ void TmainForm::AdjustGridColumns() {
     dbgrdMain->SetColumnWidth(0, 28);
 }
 
-void TmainForm::chkSelectAllClick() { SetAllSelected(FResultSet, chkSelectAll->isChecked()); }
+void TmainForm::chkSelectAllClick() {
+    SetAllSelected(FResultSet, chkSelectAll->isChecked());
+}
 
 void TmainForm::dbgrdMainCellClick(int column) {
     TField field = FResultSet.Fields(column);
-    if (field.DataType() == TFieldType::ftBoolean || field.FieldName() != kSelFieldName) return;
+    if (field.DataType() == TFieldType::ftBoolean || !field.IsSelection()) return;
     FResultSet.Edit();
     field.SetAsInteger(field.AsInteger() == 0 ? 1 : 0);
 }
@@ -386,20 +410,27 @@ void TmainForm::dbgrdMainDrawColumnCell(QPainter& painter, const QRect& rect, in
                                         bool selected) {
     if (!FResultSet.Active() || column >= FResultSet.FieldCount()) return;
     TField field = FResultSet.CellField(column, static_cast<size_t>(row));
-    if (field.DataType() == TFieldType::ftBoolean || field.FieldName() != kSelFieldName) return;
+    if (field.DataType() == TFieldType::ftBoolean || !field.IsSelection()) return;
     QFont font = painter.font();
     font.setBold(true);
     painter.setFont(font);
     painter.setClipRect(rect);
     painter.fillRect(rect, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
     painter.setPen(QColor(255, 0, 0));
-    painter.drawText(rect.adjusted(1, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, ToQString(field.DisplayText()));
+    painter.drawText(rect.adjusted(1, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                     ToQString(field.DisplayText()));
 }
 
 void TmainForm::actExportExecute() {
     if (!FResultSet.Active() || FResultSet.RecordCount() < 1) return;
+    std::optional<TDialect> dialect = DialectOfIndex(cbbDbType->currentIndex());
+    if (!dialect) {
+        // Another kind index writes no script, as before; the script page still comes up.
+        pgcMain->setCurrentIndex(1);
+        return;
+    }
     TExportOptions options;
-    options.Dialect = cbbDbType->currentIndex();
+    options.Dialect = *dialect;
     options.TableName = FTableName;
     options.Reseed = chkRESEED->isChecked();
     options.IdentityInsert = chkIncField->isChecked();
@@ -452,7 +483,8 @@ bool TmainForm::ChooseSaveFileByDialog(TSaveChoice& choice) {
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     choice.FileName = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
-    choice.Encoding = encoding->currentIndex() == 1 ? TScriptEncoding::Utf8 : TScriptEncoding::GB18030;
+    choice.Encoding =
+        encoding->currentIndex() == 1 ? TScriptEncoding::Utf8 : TScriptEncoding::GB18030;
     return true;
 }
 
@@ -470,4 +502,6 @@ void TmainForm::btnCopyClick() {
     FMessages.ShowMessage(CodePageText("已复制到剪切板！"));
 }
 
-void TmainForm::btnClearClick() { mmoResult->Clear(); }
+void TmainForm::btnClearClick() {
+    mmoResult->Clear();
+}

@@ -29,8 +29,8 @@ class TResultGrid;
 
 // What the window is built with. Empty members take the program's defaults.
 struct TMainFormSetup {
-    std::string SettingsPath;          // default: config.ini beside the executable
-    TDatabaseFactory CreateDatabase;   // default: the ODBC connection
+    std::string SettingsPath;        // default: config.ini beside the executable
+    TDatabaseFactory CreateDatabase; // default: the ODBC connection
     // Starts the update check while the window is created; it runs on its own.
     std::function<void()> StartUpgradeCheck;
 };
@@ -59,7 +59,8 @@ public:
     void btnRunClick();
     void chkSelectAllClick();
     void dbgrdMainCellClick(int column);
-    void dbgrdMainDrawColumnCell(QPainter& painter, const QRect& rect, int column, int row, bool selected);
+    void dbgrdMainDrawColumnCell(QPainter& painter, const QRect& rect, int column, int row,
+                                 bool selected);
     void actExportExecute();
     void btnSaveClick();
     void btnCopyClick();
@@ -124,7 +125,7 @@ protected:
 private:
     void CreateControls();
     void WireEvents();
-    void LoadResult(TDataPacket packet, int dialect);
+    void LoadResult(TDataPacket packet, TDialect dialect);
     bool ChooseSaveFileByDialog(TSaveChoice& choice);
     // Runs a handler under the default error display.
     void Handle(void (TmainForm::*handler)());

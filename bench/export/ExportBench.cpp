@@ -49,6 +49,7 @@ TResultSet& MillionRows() {
         using K = TFieldType;
         using S = TValueStorage;
         TDataPacket packet;
+        packet.SelectionColumn = 0;
         packet.AddField(Def("SEL", K::ftBoolean, S::Boolean));
         packet.AddField(Def("id", K::ftInteger, S::Int64));
         packet.AddField(Def("total", K::ftLargeint, S::Int64));
@@ -119,7 +120,7 @@ void BM_GenerateInsertScript(benchmark::State& state) {
     TResultSet& result = MillionRows();
     TCountingLines lines;
     TExportOptions options;
-    options.Dialect = static_cast<int>(state.range(0));
+    options.Dialect = state.range(0) == 0 ? TDialect::dMssql : TDialect::dMysql;
     options.TableName = "orders";
     options.NotNullText = "remark";
     int repaints = 0;
@@ -138,7 +139,7 @@ void BM_GenerateInsertScript(benchmark::State& state) {
     state.counters["value_text_bytes"] = static_cast<double>(ValueTextBytes(result));
     state.counters["memory_ratio"] = static_cast<double>(result.Packet().MemoryUsed()) /
                                      static_cast<double>(ValueTextBytes(result));
-    state.SetLabel(options.Dialect == 0 ? "mssql" : "mysql");
+    state.SetLabel(options.Dialect == TDialect::dMssql ? "mssql" : "mysql");
 }
 
 } // namespace

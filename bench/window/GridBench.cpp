@@ -29,6 +29,7 @@ TDataPacket MakeRows(size_t rows) {
         def.Storage = storage;
         packet.AddField(def);
     };
+    packet.SelectionColumn = 0;
     add("SEL", TFieldType::ftLargeint, TValueStorage::UInt64);
     add("id", TFieldType::ftInteger, TValueStorage::Int64);
     add("code", TFieldType::ftString, TValueStorage::Bytes);
@@ -42,8 +43,10 @@ TDataPacket MakeRows(size_t rows) {
         packet.Columns[2].AppendBytes("ORD-" + std::to_string(row));
         packet.Columns[3].AppendDouble(static_cast<double>(row) / 7);
         packet.Columns[4].AppendBoolean(row % 2 == 0);
-        if (row % 5 == 0) packet.Columns[5].AppendNull();
-        else packet.Columns[5].AppendBytes("note text for the row");
+        if (row % 5 == 0)
+            packet.Columns[5].AppendNull();
+        else
+            packet.Columns[5].AppendBytes("note text for the row");
         packet.EndRow();
     }
     return packet;
@@ -86,8 +89,9 @@ int main(int argc, char** argv) {
     double step = Seconds(start) / jumps;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("rows=%zu load_and_first_paint_ms=%.1f jump_repaint_ms=%.2f wheel_step_repaint_ms=%.2f "
-                "peak_kib=%ld\n",
-                rows, load * 1000, jump * 1000, step * 1000, usage.ru_maxrss);
+    std::printf(
+        "rows=%zu load_and_first_paint_ms=%.1f jump_repaint_ms=%.2f wheel_step_repaint_ms=%.2f "
+        "peak_kib=%ld\n",
+        rows, load * 1000, jump * 1000, step * 1000, usage.ru_maxrss);
     return 0;
 }

@@ -57,10 +57,11 @@ int main(int argc, char** argv) {
         form.show();
         QApplication::processEvents();
 
-        form.cbbDbType->setCurrentIndex(kDialectMysql);
+        form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
         form.cbbConnectStr->setEditText(ToQString(argv[1]));
         form.btnDBConClick();
-        QList<QListWidgetItem*> items = form.lstTable->findItems(QString::fromUtf8(argv[2]), Qt::MatchExactly);
+        QList<QListWidgetItem*> items =
+            form.lstTable->findItems(QString::fromUtf8(argv[2]), Qt::MatchExactly);
         if (failures || items.isEmpty()) {
             std::fprintf(stderr, "cannot open %s\n", argv[2]);
             return 1;
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
         TResultGrid& grid = *form.dbgrdMain;
         start = std::chrono::steady_clock::now();
         for (int page = 0; page < 200; ++page) {
-            grid.scrollTo(grid.Model().index(std::min(rows - 1, page * 40), 1), QAbstractItemView::PositionAtTop);
+            grid.scrollTo(grid.Model().index(std::min(rows - 1, page * 40), 1),
+                          QAbstractItemView::PositionAtTop);
             grid.viewport()->repaint();
         }
         grid.scrollToBottom();
@@ -99,11 +101,12 @@ int main(int argc, char** argv) {
         double exportSeconds = Seconds(start);
         int lines = form.mmoResult->Lines().Count();
         size_t bytes = form.mmoResult->Text().size();
-        std::printf("rows=%d load_s=%.3f scroll_paint_ms=%.2f tick_s=%.3f export_s=%.3f per_row_us=%.2f "
-                    "handler_s=%.3f paints=%d lines=%d script_bytes=%zu peak_kib=%ld status=%s\n",
-                    rows, load, scroll * 1000, tick, exportSeconds, exportSeconds * 1e6 / std::max(rows, 1), handlerSeconds,
-                    form.LastExportPaints(), lines, bytes, PeakKiB(),
-                    form.statPanel1->text().toUtf8().constData());
+        std::printf(
+            "rows=%d load_s=%.3f scroll_paint_ms=%.2f tick_s=%.3f export_s=%.3f per_row_us=%.2f "
+            "handler_s=%.3f paints=%d lines=%d script_bytes=%zu peak_kib=%ld status=%s\n",
+            rows, load, scroll * 1000, tick, exportSeconds, exportSeconds * 1e6 / std::max(rows, 1),
+            handlerSeconds, form.LastExportPaints(), lines, bytes, PeakKiB(),
+            form.statPanel1->text().toUtf8().constData());
     }
     std::string cleanup = std::string("rm -rf ") + folder;
     return std::system(cleanup.c_str()) == 0 && failures == 0 ? 0 : 1;

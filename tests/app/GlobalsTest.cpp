@@ -7,15 +7,13 @@ TEST(Globals, SplitStringKeepsEmptyPiecesButNoTrailingOne) {
         std::string Text;
         std::vector<std::string> Pieces;
     } cases[] = {
-        {"a,,b", {"a", "", "b"}},
-        {"a,b,", {"a", "b"}},
-        {",a", {"", "a"}},
-        {"", {}},
+        {"a,,b", {"a", "", "b"}}, {"a,b,", {"a", "b"}}, {",a", {"", "a"}}, {"", {}},
         {" x , y ", {"x", "y"}},
     };
     for (const Case& c : cases) {
         TStringList pieces;
-        EXPECT_EQ(SplitString(c.Text, pieces, '\0', true), static_cast<int>(c.Pieces.size())) << c.Text;
+        EXPECT_EQ(SplitString(c.Text, pieces, '\0', true), static_cast<int>(c.Pieces.size()))
+            << c.Text;
         EXPECT_EQ(pieces.Items(), c.Pieces) << c.Text;
     }
     TStringList untrimmed;
@@ -23,4 +21,6 @@ TEST(Globals, SplitStringKeepsEmptyPiecesButNoTrailingOne) {
     EXPECT_EQ(untrimmed.Items(), (std::vector<std::string>{" a ", " b"}));
 }
 
-TEST(Globals, VersionTextComesFromTheProjectVersion) { EXPECT_EQ(GetVersionText(), "V2.0.0.0"); }
+TEST(Globals, VersionTextComesFromTheProjectVersion) {
+    EXPECT_EQ(GetVersionText(), "V2.0.0.0");
+}

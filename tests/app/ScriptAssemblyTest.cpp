@@ -76,7 +76,7 @@ private:
 TEST(ScriptAssembly, MssqlExampleByteForByte) {
     TResultSet result;
     LoadUsers(result, BooleanSel({true, true}));
-    ExportRun run = Export(result, {0, "users", true, true, "created_by", {}, {}});
+    ExportRun run = Export(result, {TDialect::dMssql, "users", true, true, "created_by", {}, {}});
     EXPECT_EQ(run.Text, "/*---------[users]-----------*/\r\n"
                         "\r\n"
                         "DELETE FROM [users]\r\n"
@@ -107,7 +107,7 @@ TEST(ScriptAssembly, MssqlExampleByteForByte) {
 TEST(ScriptAssembly, MysqlExampleByteForByteWithPlainReseedLine) {
     TResultSet result;
     LoadUsers(result, IntegerSel({1, 1}));
-    ExportRun run = Export(result, {1, "users", true, true, "", {}, {}});
+    ExportRun run = Export(result, {TDialect::dMysql, "users", true, true, "", {}, {}});
     EXPECT_EQ(run.Text, CodePage("-- 导出表中的数据 `users`") +
                             "\r\n"
                             "\r\n"
@@ -127,7 +127,7 @@ TEST(ScriptAssembly, EdgeCasesOfTheStatementFrame) {
     TResultSet result;
     LoadUsers(result, BooleanSel({false, false}));
     // No ticked row: header (and the identity pair) only, 0 records in the summary.
-    ExportRun none = Export(result, {0, "users", false, true, "", {}, {}});
+    ExportRun none = Export(result, {TDialect::dMssql, "users", false, true, "", {}, {}});
     EXPECT_EQ(none.Text, "/*---------[users]-----------*/\r\n\r\nSET IDENTITY_INSERT [users] ON\r\n"
                          "SET IDENTITY_INSERT [users] OFF");
     ASSERT_EQ(none.Statuses.size(), 1u);
@@ -135,26 +135,21 @@ TEST(ScriptAssembly, EdgeCasesOfTheStatementFrame) {
     EXPECT_EQ(none.RowHooks, 2);
 
     // The reseed line quotes the name as a string, the DELETE line escapes it as a name.
-    ExportRun ohara = Export(result, {0, "O'Hara]x", true, false, "", {}, {}});
+    ExportRun ohara = Export(result, {TDialect::dMssql, "O'Hara]x", true, false, "", {}, {}});
     EXPECT_EQ(ohara.Text,
               "/*---------[O'Hara]]x]-----------*/\r\n\r\nDELETE FROM [O'Hara]]x]\r\nGO\r\n"
               "DBCC CHECKIDENT ('O''Hara]x', RESEED, 1)\r\nGO");
-    ExportRun mysqlOhara = Export(result, {1, "a`b", true, true, "", {}, {}});
+    ExportRun mysqlOhara = Export(result, {TDialect::dMysql, "a`b", true, true, "", {}, {}});
     EXPECT_EQ(mysqlOhara.Text,
               CodePage("-- 导出表中的数据 `a``b`") +
                   "\r\n\r\nDELETE FROM `a``b`;\r\n\r\nALTER TABLE `a``b` AUTO_INCREMENT =1;\r\n");
 
-    // Another dialect index writes nothing, not even a cleared view.
-    TStringList untouched{"kept"};
-    EXPECT_EQ(GenerateInsertScript(result, untouched, {2, "users", true, true, "", {}, {}}), 0);
-    EXPECT_EQ(untouched.Text(), "kept");
-
     // No table opened: empty name; a SEL-only result: empty list and the bare value prefix.
     TResultSet selOnly;
     selOnly.LoadPacket(MakePacket({BooleanSel({true})}));
-    EXPECT_EQ(Export(selOnly, {0, "", false, false, "", {}, {}}).Text,
+    EXPECT_EQ(Export(selOnly, {TDialect::dMssql, "", false, false, "", {}, {}}).Text,
               "/*---------[]-----------*/\r\n\r\nINSERT INTO [] () \r\n       Values (\r\n");
-    EXPECT_EQ(Export(selOnly, {1, "T", false, false, "", {}, {}}).Text,
+    EXPECT_EQ(Export(selOnly, {TDialect::dMysql, "T", false, false, "", {}, {}}).Text,
               CodePage("-- 导出表中的数据 `T`") + "\r\n\r\nINSERT INTO `T` () VALUES \r\n(\r\n");
 }
 
@@ -166,7 +161,7 @@ TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
                                        TFieldType::ftInteger,
                                        TValueStorage::Int64,
                                        {Int(10), Int(20), Int(30), Int(40)}}}));
-    for (int dialect : {0, 1}) {
+    for (TDialect dialect : {TDialect::dMssql, TDialect::dMysql}) {
         ExportRun run = Export(integerSel, {dialect, "t", false, false, "", {}, {}});
         EXPECT_EQ(run.Written, 2);
         EXPECT_NE(run.Text.find("(10)"), std::string::npos);
@@ -178,15 +173,15 @@ TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
     booleanSel.LoadPacket(
         MakePacket({BooleanSel({false, true}),
                     {"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(10), Int(20)}}}));
-    ExportRun mysql = Export(booleanSel, {1, "t", false, false, "", {}, {}});
+    ExportRun mysql = Export(booleanSel, {TDialect::dMysql, "t", false, false, "", {}, {}});
     EXPECT_EQ(mysql.Text, CodePage("-- 导出表中的数据 `t`") +
                               "\r\n\r\nINSERT INTO `t` (`id`) VALUES \r\n(20);\r\n");
 
     // Ticking all works the same across kinds, and the export sees it.
     SetAllSelected(integerSel, true);
-    EXPECT_EQ(Export(integerSel, {0, "t", false, false, "", {}, {}}).Written, 4);
+    EXPECT_EQ(Export(integerSel, {TDialect::dMssql, "t", false, false, "", {}, {}}).Written, 4);
     SetAllSelected(booleanSel, false);
-    EXPECT_EQ(Export(booleanSel, {1, "t", false, false, "", {}, {}}).Written, 0);
+    EXPECT_EQ(Export(booleanSel, {TDialect::dMysql, "t", false, false, "", {}, {}}).Written, 0);
 }
 
 TEST(ScriptAssembly, ValuesOfEveryKindStayOnTheirLine) {
@@ -197,12 +192,12 @@ TEST(ScriptAssembly, ValuesOfEveryKindStayOnTheirLine) {
                     {"w", TFieldType::ftWideString, TValueStorage::Bytes, {Bytes("x\ny")}},
                     {"note", TFieldType::ftMemo, TValueStorage::Bytes, {Null()}},
                     {"amount", TFieldType::ftBCD, TValueStorage::Decimal, {Null()}}}));
-    TExportOptions options{0, "t", false, false, "NOTE, amount", {}, {}};
+    TExportOptions options{TDialect::dMssql, "t", false, false, "NOTE, amount", {}, {}};
     TStringList lines;
     GenerateInsertScript(result, lines, options);
     EXPECT_EQ(lines.Get(3),
               "       Values ('a' + CHAR(13) + CHAR(10) + 'b\\', N'x' + NCHAR(10) + N'y', ' ', 0)");
-    options.Dialect = 1;
+    options.Dialect = TDialect::dMysql;
     GenerateInsertScript(result, lines, options);
     EXPECT_EQ(lines.Get(3), "('a\\r\\nb\\\\', 'x\\ny', ' ', 0);");
     for (int i = 0; i < lines.Count(); ++i)
@@ -215,13 +210,10 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
     // The sink fails on the second row's statement head (line 7 of 9 with the identity option).
     FailingLines lines(7);
     std::vector<std::string> statuses;
-    TExportOptions options{0,
-                           "users",
-                           false,
-                           true,
-                           "",
-                           {},
-                           [&](const std::string& text) { statuses.push_back(text); }};
+    TExportOptions options{
+        TDialect::dMssql, "users", false, true, "", {}, [&](const std::string& text) {
+            statuses.push_back(text);
+        }};
     result.Next();
     EXPECT_THROW(GenerateInsertScript(result, lines, options), EWriteError);
     EXPECT_EQ(lines.Count(), 6);
@@ -237,8 +229,9 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
     bad.LoadPacket(MakePacket(
         {BooleanSel({true}), {"f", TFieldType::ftFloat, TValueStorage::Double, {Dbl(HUGE_VAL)}}}));
     TStringList partial;
-    EXPECT_THROW(GenerateInsertScript(bad, partial, {1, "t", false, false, "", {}, {}}),
-                 EConvertError);
+    EXPECT_THROW(
+        GenerateInsertScript(bad, partial, {TDialect::dMysql, "t", false, false, "", {}, {}}),
+        EConvertError);
     EXPECT_EQ(partial.Count(), 2);
     EXPECT_FALSE(bad.ControlsDisabled());
 
@@ -247,7 +240,7 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
     noSel.LoadPacket(MakePacket({{"id", TFieldType::ftInteger, TValueStorage::Int64, {Int(1)}}}));
     TStringList sink;
     try {
-        GenerateInsertScript(noSel, sink, {0, "t", false, false, "", {}, {}});
+        GenerateInsertScript(noSel, sink, {TDialect::dMssql, "t", false, false, "", {}, {}});
         FAIL() << "no error";
     } catch (const EDatabaseError& error) {
         EXPECT_STREQ(error.what(), "Field 'SEL' not found");

@@ -38,7 +38,7 @@ TEST(ScriptWriter, WritesTheBytesTheScriptViewWouldSave) {
     }
     TResultSet result;
     result.LoadPacket(MakePacket({sel, text}));
-    TExportOptions options{0, "t", true, true, "", {}, {}};
+    TExportOptions options{TDialect::dMssql, "t", true, true, "", {}, {}};
 
     TStringList view;
     GenerateInsertScript(result, view, options);
@@ -87,8 +87,9 @@ TEST(ScriptWriter, AFullDiskFailsTheExport) {
     TResultSet result;
     result.LoadPacket(MakePacket({sel, text}));
     TScriptFileWriter full("/dev/full");
-    EXPECT_THROW(GenerateInsertScript(result, full, {1, "t", false, false, "", {}, {}}),
-                 EWriteError);
+    EXPECT_THROW(
+        GenerateInsertScript(result, full, {TDialect::dMysql, "t", false, false, "", {}, {}}),
+        EWriteError);
     EXPECT_FALSE(result.ControlsDisabled());
     // Writing to a descriptor that was closed under it is reported too.
     int fds[2];

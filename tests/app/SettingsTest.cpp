@@ -8,15 +8,14 @@
 
 #include "app/Settings.h"
 #include "base/Exception.h"
-#include "tests/common/TestFiles.h"
 #include "platform/FileSystem.h"
+#include "tests/common/TestFiles.h"
 
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
 namespace {
-
 
 // One run of the program as the main window drives the file: load at start, maybe one
 // successful connect, save the options at close. Returns the history loaded at start.

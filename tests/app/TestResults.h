@@ -13,6 +13,7 @@ struct TestColumn {
     TFieldType Kind;
     TValueStorage Storage;
     std::vector<std::function<void(TColumnData&)>> Cells;
+    bool Selection = false; // the tick column the rewrite adds
 };
 
 inline std::function<void(TColumnData&)> Null() {
@@ -51,6 +52,7 @@ inline TDataPacket MakePacket(const std::vector<TestColumn>& columns) {
         def.Name = column.Name;
         def.DataType = column.Kind;
         def.Storage = column.Storage;
+        if (column.Selection) packet.SelectionColumn = static_cast<int>(packet.Fields.size());
         packet.AddField(def);
     }
     size_t rows = columns.empty() ? 0 : columns[0].Cells.size();
@@ -64,13 +66,13 @@ inline TDataPacket MakePacket(const std::vector<TestColumn>& columns) {
 
 // The SEL column as each database kind delivers it.
 inline TestColumn BooleanSel(std::vector<bool> ticks) {
-    TestColumn column{"SEL", TFieldType::ftBoolean, TValueStorage::Boolean, {}};
+    TestColumn column{"SEL", TFieldType::ftBoolean, TValueStorage::Boolean, {}, true};
     for (bool tick : ticks)
         column.Cells.push_back(Bool(tick));
     return column;
 }
 inline TestColumn IntegerSel(std::vector<int64_t> ticks) {
-    TestColumn column{"SEL", TFieldType::ftLargeint, TValueStorage::UInt64, {}};
+    TestColumn column{"SEL", TFieldType::ftLargeint, TValueStorage::UInt64, {}, true};
     for (int64_t tick : ticks)
         column.Cells.push_back(UInt(static_cast<uint64_t>(tick)));
     return column;

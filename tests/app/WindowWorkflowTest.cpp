@@ -27,12 +27,14 @@ TEST(ScriptFileTest, DefaultExtensionOnlyForNamesWithoutOne) {
         {"a.", "a.sql"},
         {"folder/b.SQL", "folder/b.SQL"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ScriptTargetName(c.chosen, "sql"), c.target) << c.chosen;
+    for (const Case& c : cases)
+        EXPECT_EQ(ScriptTargetName(c.chosen, "sql"), c.target) << c.chosen;
 }
 
 TEST(ScriptFileTest, WritesTheBytesInTheChosenEncodingOrSaysWhyItCannot) {
     TempFolder folder;
-    std::string text = CodePageText("-- 导出表中的数据 `t`\r\n\r\nINSERT INTO `t` (`a`) VALUES \r\n('€');\r\n");
+    std::string text =
+        CodePageText("-- 导出表中的数据 `t`\r\n\r\nINSERT INTO `t` (`a`) VALUES \r\n('€');\r\n");
     std::string path = folder.Path() + "/out.sql";
     WriteBytes(path, std::string(5000, 'x')); // replaced, not appended to
     SaveScriptText(path, text, TScriptEncoding::GB18030);
@@ -46,17 +48,19 @@ TEST(ScriptFileTest, WritesTheBytesInTheChosenEncodingOrSaysWhyItCannot) {
         SaveScriptText(missing, text, TScriptEncoding::GB18030);
         FAIL() << "no error";
     } catch (const EFCreateError& error) {
-        EXPECT_EQ(error.Message(),
-                  CodePageText("Cannot create file \"" + missing + "\". No such file or directory"));
+        EXPECT_EQ(error.Message(), CodePageText("Cannot create file \"" + missing +
+                                                "\". No such file or directory"));
     }
     EXPECT_THROW(SaveScriptText("/dev/full", text, TScriptEncoding::GB18030), EWriteError);
 }
 
 TEST(WindowTextTest, FullStopOnlyAfterTextThatSortsAfterIt) {
     EXPECT_EQ(ErrorDisplayText("Field 'SEL' not found"), "Field 'SEL' not found.");
-    EXPECT_EQ(ErrorDisplayText("Cannot create file \"a.sql\". No such file"), "Cannot create file \"a.sql\". No such file.");
+    EXPECT_EQ(ErrorDisplayText("Cannot create file \"a.sql\". No such file"),
+              "Cannot create file \"a.sql\". No such file.");
     EXPECT_EQ(ErrorDisplayText("value 'x'"), "value 'x'");
-    EXPECT_EQ(ErrorDisplayText("Unable to write to /x/config.ini"), "Unable to write to /x/config.ini.");
+    EXPECT_EQ(ErrorDisplayText("Unable to write to /x/config.ini"),
+              "Unable to write to /x/config.ini.");
     EXPECT_EQ(ErrorDisplayText("Done."), "Done.");
     EXPECT_EQ(ErrorDisplayText("Stop!"), "Stop!");
     EXPECT_EQ(ErrorDisplayText("code 42"), "code 42.");
@@ -93,7 +97,9 @@ TEST(ConnectionTextTest, ComposesForTheInstalledDriversAndReadsTextsBack) {
     mysql.User = "ann";
     mysql.Password = "p;w}d";
     std::string text = ComposeConnectionString(mysql);
-    EXPECT_EQ(text, "Driver={MariaDB Unicode};Server=db.local;Port=3307;Database=shop;UID=ann;PWD={p;w}}d}");
+    EXPECT_EQ(
+        text,
+        "Driver={MariaDB Unicode};Server=db.local;Port=3307;Database=shop;UID=ann;PWD={p;w}}d}");
     TConnectionFields back = ParseConnectionString(text);
     EXPECT_EQ(back.Kind, TConnectionKind::MySql);
     EXPECT_EQ(back.Server, "db.local");
@@ -106,7 +112,8 @@ TEST(ConnectionTextTest, ComposesForTheInstalledDriversAndReadsTextsBack) {
     sqlite.Kind = TConnectionKind::SQLite;
     sqlite.Database = "/data/demo.db";
     EXPECT_EQ(ComposeConnectionString(sqlite), "Driver=SQLite3;Database=/data/demo.db");
-    EXPECT_EQ(ParseConnectionString("Driver=SQLite3;Database=/data/demo.db").Kind, TConnectionKind::SQLite);
+    EXPECT_EQ(ParseConnectionString("Driver=SQLite3;Database=/data/demo.db").Kind,
+              TConnectionKind::SQLite);
 
     TConnectionFields oledb = ParseConnectionString(
         "Provider=SQLOLEDB.1;Password=secret;Persist Security Info=True;User ID=sa;"
@@ -124,11 +131,15 @@ TEST(ConnectionTextTest, ComposesForTheInstalledDriversAndReadsTextsBack) {
 
 TEST(ResultSetCellTest, CellFieldsReadAnyRowWithoutMovingTheCurrentOne) {
     TResultSet result;
-    result.LoadPacket(MakePacket({IntegerSel({0, 1, 5}),
-                                  TestColumn{"name", TFieldType::ftString, TValueStorage::Bytes,
-                                             {Bytes("a"), Null(), Bytes("c")}}}));
+    result.LoadPacket(
+        MakePacket({IntegerSel({0, 1, 5}), TestColumn{"name",
+                                                      TFieldType::ftString,
+                                                      TValueStorage::Bytes,
+                                                      {Bytes("a"), Null(), Bytes("c")}}}));
     int moves = 0;
-    result.OnChange = [&moves](TResultSetChange change) { moves += change == TResultSetChange::Scrolled; };
+    result.OnChange = [&moves](TResultSetChange change) {
+        moves += change == TResultSetChange::Scrolled;
+    };
     result.SetRecNo(2);
     moves = 0;
     EXPECT_EQ(result.CellField(1, 0).AsString(), "a");

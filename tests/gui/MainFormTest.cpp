@@ -37,7 +37,9 @@ namespace {
 using testserver::MysqlConnection;
 using namespace testing_support;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 class MainWindowTest : public testserver::TMariaDbTest {
 protected:
@@ -47,10 +49,11 @@ protected:
         Db->ExecuteCommand(
             "CREATE TABLE items (id int PRIMARY KEY AUTO_INCREMENT, name varchar(40), "
             "price decimal(10,2), active bit(1), created_by varchar(20), note text)");
-        Db->ExecuteCommand(CodePageText(
-            "INSERT INTO items VALUES (1, '苹果', 3.50, 1, 'admin', '新鲜'), "
-            "(2, 'O''Brien  \r\npear \t\nx', NULL, 0, NULL, 'tab\there'), (3, '梨', 12.00, NULL, 'ops', NULL), "
-            "(4, '桃', 0.99, 1, 'x', '')"));
+        Db->ExecuteCommand(
+            CodePageText("INSERT INTO items VALUES (1, '苹果', 3.50, 1, 'admin', '新鲜'), "
+                         "(2, 'O''Brien  \r\npear \t\nx', NULL, 0, NULL, 'tab\there'), (3, '梨', "
+                         "12.00, NULL, 'ops', NULL), "
+                         "(4, '桃', 0.99, 1, 'x', '')"));
         Good = MysqlConnection(DatabaseName());
         SettingsPath = Folder.Path() + "/config.ini";
     }
@@ -62,7 +65,8 @@ protected:
             setup.SettingsPath = SettingsPath;
             setup.StartUpgradeCheck = [this] { ++UpgradeChecks; };
             FForm = std::make_unique<TmainForm>(setup);
-            FForm->Messages().SetResponder([this](const TMessageBoxRequest& box) { Boxes.push_back(box); });
+            FForm->Messages().SetResponder(
+                [this](const TMessageBoxRequest& box) { Boxes.push_back(box); });
             FForm->show();
             EXPECT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
         }
@@ -88,13 +92,15 @@ protected:
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, column).center());
     }
 
-    bool Ticked(int row) { return IsRowTicked(Form().ResultSet().CellField(0, static_cast<size_t>(row))); }
+    bool Ticked(int row) {
+        return IsRowTicked(Form().ResultSet().CellField(0, static_cast<size_t>(row)));
+    }
 
     std::string CommandLineScript(const std::string& dialect, const std::string& encoding) {
         std::string out = Folder.Path() + "/cli-" + dialect + "-" + encoding + ".sql";
-        e2e::TRunResult run = e2e::RunProgram({QUORVEL_EXECUTABLE, "export", "--connect", Good, "--dbtype",
-                                               dialect, "--table", "items", "--encoding", encoding,
-                                               "--output", out});
+        e2e::TRunResult run =
+            e2e::RunProgram({QUORVEL_EXECUTABLE, "export", "--connect", Good, "--dbtype", dialect,
+                             "--table", "items", "--encoding", encoding, "--output", out});
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadBytes(out);
     }
@@ -109,7 +115,8 @@ protected:
 
 TEST_F(MainWindowTest, ConnectingReportsEveryOutcomeAndRewritesTheHistory) {
     std::string upperGood = Good;
-    for (char& c : upperGood) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : upperGood)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     WriteBytes(SettingsPath, "[dbstr]\r\ndbstr=OLD-A\r\ndbstr0=" + upperGood + "\r\n");
     TmainForm& form = Form();
     EXPECT_EQ(UpgradeChecks, 1);
@@ -181,7 +188,7 @@ TEST_F(MainWindowTest, AHistoryThatCannotBeWrittenLeavesTheConnectionOpen) {
 
 TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     TmainForm& form = Form();
-    form.cbbDbType->setCurrentIndex(kDialectMysql);
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
     Connect(Good);
     form.chkSelectAll->setChecked(true); // no result yet: nothing happens
     OpenTable(Q("items"));
@@ -201,7 +208,8 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Q("选择"));
     EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Q("id"));
     EXPECT_EQ(form.dbgrdMain->ColumnWidth(0), 28);
-    for (int column = 1; column < 7; ++column) EXPECT_LE(form.dbgrdMain->ColumnWidth(column), 120);
+    for (int column = 1; column < 7; ++column)
+        EXPECT_LE(form.dbgrdMain->ColumnWidth(column), 120);
     EXPECT_EQ(model.index(0, 2).data().toString(), Q("苹果"));
 
     // Ticks by click: SEL toggles, other cells leave the ticks alone.
@@ -219,7 +227,8 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
         for (int y = rect.top(); y <= rect.bottom(); ++y)
             for (int x = rect.left(); x <= rect.right(); ++x) {
                 QColor color = cells.pixelColor(x, y);
-                count += color.red() > 150 && color.red() > color.green() + 80 && color.red() > color.blue() + 80;
+                count += color.red() > 150 && color.red() > color.green() + 80 &&
+                         color.red() > color.blue() + 80;
             }
         return count;
     };
@@ -243,13 +252,15 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
 
     QTest::mouseClick(form.btnExport, Qt::LeftButton);
     EXPECT_EQ(form.pgcMain->currentIndex(), 1);
-    EXPECT_TRUE(form.statPanel1->text().startsWith(Q("导出1条记录(耗时:"))) << form.statPanel1->text().toStdString();
+    EXPECT_TRUE(form.statPanel1->text().startsWith(Q("导出1条记录(耗时:")))
+        << form.statPanel1->text().toStdString();
     std::string one = form.mmoResult->Text();
     EXPECT_NE(one.find("(1, "), std::string::npos);
     EXPECT_EQ(one.find("(3, "), std::string::npos);
 
     QTest::mouseClick(form.chkSelectAll, Qt::LeftButton);
-    for (int row = 0; row < 4; ++row) EXPECT_TRUE(Ticked(row)) << row;
+    for (int row = 0; row < 4; ++row)
+        EXPECT_TRUE(Ticked(row)) << row;
     QTest::mouseClick(form.btnExport, Qt::LeftButton);
     EXPECT_TRUE(form.statPanel1->text().startsWith(Q("导出4条记录(耗时:")));
     std::string script = form.mmoResult->Text();
@@ -277,14 +288,15 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     QTest::mouseClick(form.btnSave, Qt::LeftButton);
     ASSERT_EQ(Boxes.size(), boxesBefore + 1);
     EXPECT_EQ(Boxes.back().Kind, TMessageBoxKind::Error);
-    EXPECT_EQ(Boxes.back().Text,
-              ToQString("Cannot create file \"" + Folder.Path() + "/missing/x.sql\". No such file or directory."));
+    EXPECT_EQ(Boxes.back().Text, ToQString("Cannot create file \"" + Folder.Path() +
+                                           "/missing/x.sql\". No such file or directory."));
     EXPECT_EQ(form.mmoResult->Text(), script);
 
     // Copy puts the whole script on the clipboard and says so.
     QApplication::clipboard()->clear();
     QTest::mouseClick(form.btnCopy, Qt::LeftButton);
-    EXPECT_EQ(QApplication::clipboard()->text().remove(QChar(u'\r')), ToQString(script).remove(QChar(u'\r')));
+    EXPECT_EQ(QApplication::clipboard()->text().remove(QChar(u'\r')),
+              ToQString(script).remove(QChar(u'\r')));
     EXPECT_EQ(Boxes.back().Kind, TMessageBoxKind::Message);
     EXPECT_EQ(Boxes.back().Text, Q("已复制到剪切板！"));
 
@@ -295,25 +307,28 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     EXPECT_EQ(asked, askedBefore);
 
     // The SQL Server dialect over the same ticked rows, with both options.
-    form.cbbDbType->setCurrentIndex(kDialectMssql);
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMssql));
     form.chkIncField->setChecked(true);
     form.chkRESEED->setChecked(true);
     QTest::mouseClick(form.btnExport, Qt::LeftButton);
     std::string mssql = form.mmoResult->Text();
-    EXPECT_EQ(mssql.rfind("/*---------[items]-----------*/\r\n\r\nDELETE FROM [items]\r\nGO\r\n"
-                          "DBCC CHECKIDENT ('items', RESEED, 1)\r\nGO\r\nSET IDENTITY_INSERT [items] ON\r\n"
-                          "INSERT INTO [items] ([id], [name], [price], [active], [created_by], [note]) \r\n",
-                          0),
-              0u)
+    EXPECT_EQ(
+        mssql.rfind(
+            "/*---------[items]-----------*/\r\n\r\nDELETE FROM [items]\r\nGO\r\n"
+            "DBCC CHECKIDENT ('items', RESEED, 1)\r\nGO\r\nSET IDENTITY_INSERT [items] ON\r\n"
+            "INSERT INTO [items] ([id], [name], [price], [active], [created_by], [note]) \r\n",
+            0),
+        0u)
         << mssql;
     EXPECT_TRUE(mssql.ends_with("\r\nSET IDENTITY_INSERT [items] OFF")) << mssql;
     TResultSet independent;
-    independent.LoadPacket(OpenSelectQuery(*Db, TableSelectStatement("items", kDialectMysql, "100"), kDialectMysql));
-    independent.FieldByName("SEL").SetIndex(0);
+    independent.LoadPacket(OpenSelectQuery(
+        *Db, TableSelectStatement("items", TDialect::dMysql, "100"), TDialect::dMysql));
+    SelField(independent).SetIndex(0);
     SetAllSelected(independent, true);
     TStringList expected;
     TExportOptions options;
-    options.Dialect = kDialectMssql;
+    options.Dialect = TDialect::dMssql;
     options.TableName = "items";
     options.Reseed = options.IdentityInsert = true;
     options.NotNullText = "created_by";
@@ -322,19 +337,19 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
 
     // Closing writes the options.
     form.edtTop->setText(Q(" 250 "));
-    form.cbbDbType->setCurrentIndex(kDialectMysql);
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
     form.edtNotNull->setText(Q(" a, b "));
     QTest::mouseClick(form.btnClose, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
     TOptions saved = LoadOptions(SettingsPath);
     EXPECT_EQ(saved.Top, "250");
-    EXPECT_EQ(saved.DbType, kDialectMysql);
+    EXPECT_EQ(saved.DbType, static_cast<int>(TDialect::dMysql));
     EXPECT_EQ(saved.NotNullFields, "a, b");
 }
 
 TEST_F(MainWindowTest, TypedStatementsRunAsQueriesOrCommands) {
     TmainForm& form = Form();
-    form.cbbDbType->setCurrentIndex(kDialectMysql);
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
     form.redtSQL->SetText("select id from items");
     QTest::mouseClick(form.btnRun, Qt::LeftButton); // not connected: nothing happens
     EXPECT_FALSE(form.ResultSet().Active());
@@ -370,7 +385,7 @@ TEST_F(MainWindowTest, TypedStatementsRunAsQueriesOrCommands) {
 // line above, and what it paints carries the keyword and number colours.
 TEST_F(MainWindowTest, TheSqlEditorTakesTypingAndPaintsInColour) {
     TmainForm& form = Form();
-    form.cbbDbType->setCurrentIndex(kDialectMysql);
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
     Connect(Good);
     QWidget* editor = form.redtSQL->Widget();
     editor->activateWindow();

@@ -18,9 +18,12 @@ namespace {
 
 using testserver::TMariaDbTest;
 
-std::string CP(const std::string& utf8) { return platform::Utf8ToCodePage(utf8, platform::TConversion::Strict); }
+std::string CP(const std::string& utf8) {
+    return platform::Utf8ToCodePage(utf8, platform::TConversion::Strict);
+}
 
-const TFieldDef& FieldNamed(const TDataPacket& packet, const std::string& name, size_t* index = nullptr) {
+const TFieldDef& FieldNamed(const TDataPacket& packet, const std::string& name,
+                            size_t* index = nullptr) {
     for (size_t i = 0; i < packet.Fields.size(); ++i)
         if (packet.Fields[i].Name == name) {
             if (index) *index = i;
@@ -51,7 +54,8 @@ TEST_F(TMariaDbTest, ListsTablesViewsOfTheCurrentDatabaseOnly) {
     Db->ExecuteCommand("CREATE VIEW v_orders AS SELECT id FROM `order`");
     TStringList tables{"left over"};
     Db->GetTableNames(tables);
-    EXPECT_EQ(tables.Items(), (std::vector<std::string>{"my table-1", "order", "v_orders", CP("客户")}));
+    EXPECT_EQ(tables.Items(),
+              (std::vector<std::string>{"my table-1", "order", "v_orders", CP("客户")}));
 }
 
 TEST_F(TMariaDbTest, TypedQueryDeliversExactValuesAndKinds) {
@@ -62,30 +66,34 @@ TEST_F(TMariaDbTest, TypedQueryDeliversExactValuesAndKinds) {
         "tm time(6), dtm datetime(6), yr year, js json)");
     Db->ExecuteCommand(CP(
         "INSERT INTO typed VALUES (NULL, -32768, 255, 18446744073709551615, -9223372036854775808, "
-        "-1234567890123456789012345678.0123456789, 999999999, 3.40282e38, -2.2250738585072014e-308, "
-        "b'1', 'a''b\\\\c 中😀', 'x  ', '誠\\r\\n', 0x00275CFF, '', '2024-02-29', '-838:59:59.000001', "
+        "-1234567890123456789012345678.0123456789, 999999999, 3.40282e38, "
+        "-2.2250738585072014e-308, "
+        "b'1', 'a''b\\\\c 中😀', 'x  ', '誠\\r\\n', 0x00275CFF, '', '2024-02-29', "
+        "'-838:59:59.000001', "
         "'2024-01-02 03:04:05.123456', 1901, '{\"k\": \"餦\"}')"));
     Db->ExecuteCommand("INSERT INTO typed (id) VALUES (NULL)");
-    TDataPacket packet = OpenSelectQuery(*Db, "select * from typed order by id", kDialectMysql);
+    TDataPacket packet = OpenSelectQuery(*Db, "select * from typed order by id", TDialect::dMysql);
     ASSERT_EQ(packet.RowCount, 2u);
-    EXPECT_EQ(packet.Fields.back().Name, "SEL") << "after a bare *, the selection column comes last";
+    EXPECT_EQ(packet.Fields.back().Name, "SEL")
+        << "after a bare *, the selection column comes last";
 
     struct Expected {
         const char* Name;
         TFieldType Kind;
-    } kinds[] = {{"SEL", TFieldType::ftInteger}, {"id", TFieldType::ftAutoInc},
-                 {"si", TFieldType::ftSmallint}, {"tu", TFieldType::ftWord},
-                 {"bu", TFieldType::ftLargeint}, {"bs", TFieldType::ftLargeint},
-                 {"d38", TFieldType::ftBCD}, {"d9", TFieldType::ftInteger},
-                 {"f", TFieldType::ftFloat}, {"db", TFieldType::ftFloat},
-                 {"b1", TFieldType::ftBoolean}, {"vc", TFieldType::ftWideString},
+    } kinds[] = {{"SEL", TFieldType::ftInteger},   {"id", TFieldType::ftAutoInc},
+                 {"si", TFieldType::ftSmallint},   {"tu", TFieldType::ftWord},
+                 {"bu", TFieldType::ftLargeint},   {"bs", TFieldType::ftLargeint},
+                 {"d38", TFieldType::ftBCD},       {"d9", TFieldType::ftInteger},
+                 {"f", TFieldType::ftFloat},       {"db", TFieldType::ftFloat},
+                 {"b1", TFieldType::ftBoolean},    {"vc", TFieldType::ftWideString},
                  {"ch", TFieldType::ftWideString}, {"tx", TFieldType::ftMemo},
-                 {"vb", TFieldType::ftVarBytes}, {"bl", TFieldType::ftBlob},
-                 {"dt", TFieldType::ftDate}, {"tm", TFieldType::ftTime},
-                 {"dtm", TFieldType::ftDateTime}, {"yr", TFieldType::ftWord},
+                 {"vb", TFieldType::ftVarBytes},   {"bl", TFieldType::ftBlob},
+                 {"dt", TFieldType::ftDate},       {"tm", TFieldType::ftTime},
+                 {"dtm", TFieldType::ftDateTime},  {"yr", TFieldType::ftWord},
                  {"js", TFieldType::ftMemo}};
     // Through the wide API the Unicode driver reports char and varchar as wide text.
-    for (const Expected& expected : kinds) EXPECT_EQ(FieldNamed(packet, expected.Name).DataType, expected.Kind) << expected.Name;
+    for (const Expected& expected : kinds)
+        EXPECT_EQ(FieldNamed(packet, expected.Name).DataType, expected.Kind) << expected.Name;
     EXPECT_FALSE(FieldNamed(packet, "SEL").ReadOnly);
     EXPECT_TRUE(FieldNamed(packet, "id").AutoIncrement);
 
@@ -135,7 +143,8 @@ TEST_F(TMariaDbTest, TypedQueryDeliversExactValuesAndKinds) {
 TEST_F(TMariaDbTest, ZeroDatesKeepTheServerText) {
     Db->ExecuteCommand("SET SESSION sql_mode = ''");
     Db->ExecuteCommand("CREATE TABLE z (d date, dt datetime)");
-    Db->ExecuteCommand("INSERT INTO z VALUES ('0000-00-00', '0000-00-00 00:00:00'), ('2024-00-10', NULL)");
+    Db->ExecuteCommand(
+        "INSERT INTO z VALUES ('0000-00-00', '0000-00-00 00:00:00'), ('2024-00-10', NULL)");
     TDataPacket packet = Db->OpenQuery("select d, dt from z", "");
     ASSERT_EQ(packet.RowCount, 2u);
     EXPECT_TRUE(packet.Columns[0].HasDateTimeText(0));
@@ -149,9 +158,11 @@ TEST_F(TMariaDbTest, LargeValuesAndManyBlocksArriveWhole) {
     // A text beyond the fetch chunk whose surrogate pairs straddle chunk ends, and a blob
     // with every byte value.
     std::string text;
-    for (int i = 0; i < 70000; ++i) text += i % 3 == 0 ? "😀" : (i % 3 == 1 ? "中" : "a");
+    for (int i = 0; i < 70000; ++i)
+        text += i % 3 == 0 ? "😀" : (i % 3 == 1 ? "中" : "a");
     std::string blobHex;
-    for (int i = 0; i < 300000; ++i) blobHex += Format("%02X", (i * 7) & 0xFF);
+    for (int i = 0; i < 300000; ++i)
+        blobHex += Format("%02X", (i * 7) & 0xFF);
     Db->ExecuteCommand(CP("INSERT INTO big VALUES (1, '" + text + "', 0x" + blobHex + ")"));
     TDataPacket packet = Db->OpenQuery("select tx, bl from big", "");
     ASSERT_EQ(packet.RowCount, 1u);
@@ -159,14 +170,17 @@ TEST_F(TMariaDbTest, LargeValuesAndManyBlocksArriveWhole) {
     std::string_view blob = packet.Columns[1].Bytes(0);
     ASSERT_EQ(blob.size(), 300000u);
     bool same = true;
-    for (size_t i = 0; i < blob.size(); ++i) same = same && static_cast<unsigned char>(blob[i]) == ((i * 7) & 0xFF);
+    for (size_t i = 0; i < blob.size(); ++i)
+        same = same && static_cast<unsigned char>(blob[i]) == ((i * 7) & 0xFF);
     EXPECT_TRUE(same);
 
     // Block fetch over several blocks of bound columns.
-    Db->ExecuteCommand("CREATE TABLE many (id int PRIMARY KEY, name varchar(10), amount decimal(10,2))");
+    Db->ExecuteCommand(
+        "CREATE TABLE many (id int PRIMARY KEY, name varchar(10), amount decimal(10,2))");
     Db->ExecuteCommand(
         "INSERT INTO many SELECT seq, CONCAT('n', seq), seq / 100 FROM seq_1_to_5000");
-    TDataPacket rows = OpenSelectQuery(*Db, "select id, name, amount from many order by id", kDialectMysql);
+    TDataPacket rows =
+        OpenSelectQuery(*Db, "select id, name, amount from many order by id", TDialect::dMysql);
     ASSERT_EQ(rows.RowCount, 5000u);
     for (size_t row = 0; row < rows.RowCount; ++row) {
         ASSERT_EQ(rows.Columns[1].Int64(row), static_cast<int64_t>(row + 1));
@@ -183,7 +197,8 @@ TEST_F(TMariaDbTest, CommandsReportAffectedRowsAndRejectedStatementsTheServerTex
     EXPECT_FALSE(ExecStatement(*Db, "create table d (id int)"));
     EXPECT_EQ(Db->ExecuteCommand("delete from c"), 2);
 
-    std::string error = ErrorOf([&] { OpenSelectQuery(*Db, "select * from no_such_table", kDialectMysql); });
+    std::string error =
+        ErrorOf([&] { OpenSelectQuery(*Db, "select * from no_such_table", TDialect::dMysql); });
     EXPECT_NE(error.find("no_such_table' doesn't exist"), std::string::npos) << error;
     error = ErrorOf([&] { ExecStatement(*Db, "updat c set id = 1"); });
     EXPECT_NE(error.find("You have an error in your SQL syntax"), std::string::npos) << error;
@@ -208,15 +223,19 @@ TEST_F(TMariaDbTest, ConnectingReportsTheDriversMessage) {
     EXPECT_EQ(ErrorOf([&] { Db->GetTableNames(tables); }), "The connection is not open");
 
     // The same server through an OLE DB text from an old history.
-    std::string oleDb = "Provider=MSDASQL.1;Persist Security Info=True;Extended Properties=\"DRIVER={MySQL ODBC 5.3 "
-                        "Unicode Driver};SERVER=127.0.0.1;PORT=" + testserver::Env("QUORVEL_TEST_DB_PORT") +
-                        ";DATABASE=" + DatabaseName() + ";UID=" + testserver::Env("QUORVEL_TEST_DB_USER") +
+    std::string oleDb = "Provider=MSDASQL.1;Persist Security Info=True;Extended "
+                        "Properties=\"DRIVER={MySQL ODBC 5.3 "
+                        "Unicode Driver};SERVER=127.0.0.1;PORT=" +
+                        testserver::Env("QUORVEL_TEST_DB_PORT") + ";DATABASE=" + DatabaseName() +
+                        ";UID=" + testserver::Env("QUORVEL_TEST_DB_USER") +
                         ";PWD=" + testserver::Env("QUORVEL_TEST_DB_PASSWORD") + "\"";
     ConnectDatabase(*Db, oleDb, tables);
     EXPECT_EQ(tables.Items(), std::vector<std::string>{"kept"});
     EXPECT_EQ(Db->ConnectionString(), oleDb);
 
-    error = ErrorOf([&] { ConnectDatabase(*Db, "Provider=SQLOLEDB;Integrated Security=SSPI;Data Source=h", tables); });
+    error = ErrorOf([&] {
+        ConnectDatabase(*Db, "Provider=SQLOLEDB;Integrated Security=SSPI;Data Source=h", tables);
+    });
     EXPECT_NE(error.find("Integrated Security=SSPI"), std::string::npos) << error;
 }
 
@@ -249,15 +268,17 @@ TEST(Database, SqliteTakesStatementsAsUtf8) {
     auto db = platform::CreateDatabase();
     db->SetConnectionString(std::string("Driver=SQLite3;Database=") + path);
     db->Open();
-    db->ExecuteCommand(CP("CREATE TABLE 客户 (id integer PRIMARY KEY, 名称 varchar(4), note text, photo blob, "
-                          "price decimal(10,2), born date)"));
-    EXPECT_EQ(db->ExecuteCommand(CP("INSERT INTO 客户 VALUES (1, '誠實可靠的老客戶😀', 'O''Brien', x'00FF', 12.5, "
-                                    "'1990-05-17')")),
+    db->ExecuteCommand(
+        CP("CREATE TABLE 客户 (id integer PRIMARY KEY, 名称 varchar(4), note text, photo blob, "
+           "price decimal(10,2), born date)"));
+    EXPECT_EQ(db->ExecuteCommand(
+                  CP("INSERT INTO 客户 VALUES (1, '誠實可靠的老客戶😀', 'O''Brien', x'00FF', 12.5, "
+                     "'1990-05-17')")),
               1);
     TStringList tables;
     db->GetTableNames(tables);
     EXPECT_EQ(tables.Items(), std::vector<std::string>{CP("客户")});
-    TDataPacket packet = OpenSelectQuery(*db, CP("select * from 客户"), kDialectMysql);
+    TDataPacket packet = OpenSelectQuery(*db, CP("select * from 客户"), TDialect::dMysql);
     ASSERT_EQ(packet.RowCount, 1u);
     // The declared length does not bound SQLite's text.
     EXPECT_EQ(Column(packet, CP("名称")).Bytes(0), CP("誠實可靠的老客戶😀"));

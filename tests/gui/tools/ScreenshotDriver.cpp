@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(ApplicationTitle());
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(
+        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(12);
     QApplication::setFont(font);
     char folder[] = "/tmp/quorvel-shot-XXXXXX";
@@ -53,10 +54,11 @@ int main(int argc, char** argv) {
     // A bare X server has no window manager to carry out the maximising.
     form.setGeometry(form.screen()->availableGeometry());
 
-    form.cbbDbType->setCurrentIndex(kDialectMysql);
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
     form.cbbConnectStr->setEditText(QString::fromUtf8(argv[1]));
     QTest::mouseClick(form.btnDBCon, Qt::LeftButton);
-    QList<QListWidgetItem*> items = form.lstTable->findItems(QString::fromUtf8(argv[2]), Qt::MatchExactly);
+    QList<QListWidgetItem*> items =
+        form.lstTable->findItems(QString::fromUtf8(argv[2]), Qt::MatchExactly);
     if (failures || items.isEmpty()) return 1;
     QRect itemRect = form.lstTable->visualItemRect(items.first());
     QTest::mouseClick(form.lstTable->viewport(), Qt::LeftButton, {}, itemRect.center());
