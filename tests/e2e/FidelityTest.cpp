@@ -158,15 +158,15 @@ TEST_F(TFidelityTest, ScriptGoesToStandardOutputAndPartialFilesAreRemoved) {
     Db->ExecuteCommand("CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
     Db->ExecuteCommand(CP("INSERT INTO t VALUES (1, '张三'), (2, NULL)"));
     auto result = RunProgram({kQuorvel, "export", "--connect", testserver::MysqlConnection(DatabaseName()), "--dbtype",
-                       "mysql", "--sql", "select id, name from t order by id", "--not-null", "name"});
+                       "mysql", "--sql", "select id, name from t order by id", "--into", "t2", "--not-null", "name"});
     ASSERT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Out, CP("-- 导出表中的数据 ``\r\n\r\n"
-                             "INSERT INTO `` (`id`, `name`) VALUES \r\n(1, '张三');\r\n\r\n"
-                             "INSERT INTO `` (`id`, `name`) VALUES \r\n(2, ' ');\r\n"));
+    EXPECT_EQ(result.Out, CP("-- 导出表中的数据 `t2`\r\n\r\n"
+                             "INSERT INTO `t2` (`id`, `name`) VALUES \r\n(1, '张三');\r\n\r\n"
+                             "INSERT INTO `t2` (`id`, `name`) VALUES \r\n(2, ' ');\r\n"));
 
     // The server's message reaches standard error as UTF-8.
     result = RunProgram({kQuorvel, "export", "--connect", testserver::MysqlConnection(DatabaseName()), "--dbtype",
-                         "mysql", "--sql", "select * from 客户"});
+                         "mysql", "--sql", "select * from 客户", "--into", "t"});
     EXPECT_EQ(result.Status, 1);
     EXPECT_NE(result.Err.find("客户' doesn't exist"), std::string::npos) << result.Err;
 

@@ -100,7 +100,8 @@ protected:
         std::string out = Folder.Path() + "/cli-" + dialect + "-" + encoding + ".sql";
         e2e::TRunResult run =
             e2e::RunProgram({QUORVEL_EXECUTABLE, "export", "--connect", Good, "--dbtype", dialect,
-                             "--table", "items", "--encoding", encoding, "--output", out});
+                             "--table", "items", "--not-null", "created_by", "--encoding", encoding,
+                             "--output", out});
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadBytes(out);
     }
