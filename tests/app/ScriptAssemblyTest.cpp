@@ -184,6 +184,39 @@ TEST(ScriptAssembly, TicksFollowTheSelKindWhateverTheDialect) {
     EXPECT_EQ(Export(booleanSel, {TDialect::dMysql, "t", false, false, "", {}, {}}).Written, 0);
 }
 
+// 揮 (93 5D) ends in the bracket's byte and 乣 (81 60) in the backquote's: both stay whole in
+// every name of the script. The tick column is the one the packet marks, wherever it stands
+// and whatever a user column is called.
+TEST(ScriptAssembly, MultibyteNamesStayWholeAndTheTickColumnIsFoundByItsPlace) {
+    const std::string hui = "\x93\x5D", jiu = "\x81\x60";
+    TestColumn tick = IntegerSel({1, 0});
+    TResultSet result;
+    result.LoadPacket(
+        MakePacket({tick,
+                    {"sel", TFieldType::ftInteger, TValueStorage::Int64, {Int(0), Int(1)}},
+                    {hui + jiu, TFieldType::ftInteger, TValueStorage::Int64, {Int(7), Int(8)}}}));
+    EXPECT_EQ(result.Fields(0).FieldName(), "SEL_1");
+    EXPECT_EQ(result.Fields(1).FieldName(), "sel");
+    EXPECT_EQ(Export(result, {TDialect::dMssql, hui + "]" + jiu, true, true, "", {}, {}}).Text,
+              "/*---------[" + hui + "]]" + jiu + "]-----------*/\r\n\r\nDELETE FROM [" + hui +
+                  "]]" + jiu + "]\r\nGO\r\nDBCC CHECKIDENT ('" + hui + "]" + jiu +
+                  "', RESEED, 1)\r\nGO\r\n"
+                  "SET IDENTITY_INSERT [" +
+                  hui + "]]" + jiu +
+                  "] ON\r\n"
+                  "INSERT INTO [" +
+                  hui + "]]" + jiu + "] ([sel], [" + hui + jiu +
+                  "]) \r\n       Values (0, 7)\r\n\r\n"
+                  "SET IDENTITY_INSERT [" +
+                  hui + "]]" + jiu + "] OFF");
+    EXPECT_EQ(Export(result, {TDialect::dMysql, jiu + "`" + hui, true, false, "", {}, {}}).Text,
+              CodePage("-- 导出表中的数据 `") + jiu + "``" + hui + "`\r\n\r\nDELETE FROM `" + jiu +
+                  "``" + hui + "`;\r\n\r\nALTER TABLE `" + jiu + "``" + hui +
+                  "` AUTO_INCREMENT =1;\r\n\r\n"
+                  "INSERT INTO `" +
+                  jiu + "``" + hui + "` (`sel`, `" + hui + jiu + "`) VALUES \r\n(0, 7);\r\n");
+}
+
 TEST(ScriptAssembly, ValuesOfEveryKindStayOnTheirLine) {
     TResultSet result;
     result.LoadPacket(

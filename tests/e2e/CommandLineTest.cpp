@@ -33,10 +33,11 @@ TEST(CommandLine, VersionHelpAndUsageErrors) {
     EXPECT_NE(result.Err.find("no display to open the window on"), std::string::npos) << result.Err;
 
     const std::vector<std::vector<std::string>> wrong = {
-        {"export", "--table", "t"},                                    // no --connect
-        {"export", "--connect", "DSN=x"},                              // neither --table nor --sql
+        {"export", "--table", "t"},       // no --connect
+        {"export", "--connect", "DSN=x"}, // neither --table nor --sql
         {"export", "--connect", "DSN=x", "--table", "t", "--sql", "select 1"},
-        {"export", "--connect", "DSN=x", "--sql", "select 1", "--top", "5"},
+        {"export", "--connect", "DSN=x", "--sql", "select 1", "--into", "t", "--top", "5"},
+        {"export", "--connect", "DSN=x", "--sql", "select 1"}, // no --into
         {"export", "--connect", "DSN=x", "--table", "t", "--top", "ten"},
         {"export", "--connect", "DSN=x", "--table", "t", "--dbtype", "oracle"},
         {"export", "--connect", "DSN=x", "--table", "t", "--encoding", "latin1"},
@@ -60,14 +61,16 @@ TEST(CommandLine, VersionHelpAndUsageErrors) {
 TEST(CommandLine, FailuresExitOneWithTheMessageAndLeaveNoFile) {
     std::string output = "/tmp/quorvel-e2e-" + std::to_string(getpid()) + ".sql";
     auto result = RunProgram({kQuorvel, "export", "--connect",
-                       "Driver={MariaDB Unicode};Server=127.0.0.1;Port=1;UID=u;PWD=p", "--dbtype", "mysql",
-                       "--table", "t", "--output", output});
+                              "Driver={MariaDB Unicode};Server=127.0.0.1;Port=1;UID=u;PWD=p",
+                              "--dbtype", "mysql", "--table", "t", "--output", output});
     EXPECT_EQ(result.Status, 1);
-    EXPECT_NE(result.Err.find("Can't connect to server on '127.0.0.1'"), std::string::npos) << result.Err;
+    EXPECT_NE(result.Err.find("Can't connect to server on '127.0.0.1'"), std::string::npos)
+        << result.Err;
     EXPECT_FALSE(Exists(output));
 
-    result = RunProgram({kQuorvel, "export", "--connect", "Provider=SQLOLEDB;Integrated Security=SSPI;Data Source=h",
-                  "--table", "t"});
+    result =
+        RunProgram({kQuorvel, "export", "--connect",
+                    "Provider=SQLOLEDB;Integrated Security=SSPI;Data Source=h", "--table", "t"});
     EXPECT_EQ(result.Status, 1);
     EXPECT_NE(result.Err.find("Integrated Security=SSPI"), std::string::npos) << result.Err;
 }

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -98,10 +99,9 @@ protected:
 
     std::string CommandLineScript(const std::string& dialect, const std::string& encoding) {
         std::string out = Folder.Path() + "/cli-" + dialect + "-" + encoding + ".sql";
-        e2e::TRunResult run =
-            e2e::RunProgram({QUORVEL_EXECUTABLE, "export", "--connect", Good, "--dbtype", dialect,
-                             "--table", "items", "--not-null", "created_by", "--encoding", encoding,
-                             "--output", out});
+        e2e::TRunResult run = e2e::RunProgram(
+            {QUORVEL_EXECUTABLE, "export", "--connect", Good, "--dbtype", dialect, "--table",
+             "items", "--not-null", "created_by", "--encoding", encoding, "--output", out});
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadBytes(out);
     }
@@ -380,6 +380,55 @@ TEST_F(MainWindowTest, TypedStatementsRunAsQueriesOrCommands) {
     EXPECT_EQ(Boxes[0].Kind, TMessageBoxKind::Error);
     EXPECT_TRUE(Boxes[0].Text.contains(Q("nothing_here"))) << Boxes[0].Text.toStdString();
     EXPECT_EQ(form.ResultSet().RecordCount(), 2);
+}
+
+// A user column called sel is the user's, whatever its case: clicks on it tick nothing and its
+// values reach the script. WITH and UNION queries load with the tick column in every branch.
+TEST_F(MainWindowTest, UserColumnsCalledSelAndCompoundQueries) {
+    Db->ExecuteCommand("CREATE TABLE seltab (id int PRIMARY KEY, sel int, note varchar(20))");
+    Db->ExecuteCommand("INSERT INTO seltab VALUES (1, 0, 'zero'), (2, 1, 'one'), (3, 5, 'five'), "
+                       "(4, NULL, 'null')");
+    TmainForm& form = Form();
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
+    Connect(Good);
+    OpenTable(Q("seltab"));
+    ASSERT_EQ(form.ResultSet().FieldCount(), 4);
+    EXPECT_EQ(form.ResultSet().Fields(0).DisplayLabel(), CodePageText("选择"));
+    EXPECT_EQ(form.ResultSet().Fields(2).FieldName(), "sel");
+    ClickCell(2, 2); // the user's sel
+    EXPECT_FALSE(Ticked(2));
+    ClickCell(2, 0);
+    EXPECT_TRUE(Ticked(2));
+    QTest::mouseClick(form.chkSelectAll, Qt::LeftButton);
+    QTest::mouseClick(form.btnExport, Qt::LeftButton);
+    const std::string rows =
+        "INSERT INTO `seltab` (`id`, `sel`, `note`) VALUES \r\n(1, 0, 'zero');\r\n\r\n"
+        "INSERT INTO `seltab` (`id`, `sel`, `note`) VALUES \r\n(2, 1, 'one');\r\n\r\n"
+        "INSERT INTO `seltab` (`id`, `sel`, `note`) VALUES \r\n(3, 5, 'five');\r\n\r\n"
+        "INSERT INTO `seltab` (`id`, `sel`, `note`) VALUES \r\n(4, NULL, 'null');\r\n";
+    EXPECT_EQ(form.mmoResult->Text(), CodePageText("-- 导出表中的数据 `seltab`\r\n\r\n") + rows);
+
+    const char* const queries[] = {
+        "with c as (select id, SEL, note from seltab) select * from c where id < 3 union all "
+        "select id, sel, note from seltab where id >= 3 order by id",
+        "(select * from seltab where id = 1) union (select * from seltab where id > 1) order by 1",
+        "with recursive n (k) as (select 1 union all select k + 1 from n where k < 4) "
+        "select s.* from n join seltab s on s.id = n.k order by n.k",
+    };
+    for (const char* query : queries) {
+        SCOPED_TRACE(query);
+        form.redtSQL->SetText(query);
+        QTest::mouseClick(form.btnRun, Qt::LeftButton);
+        ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text.toStdString();
+        EXPECT_EQ(form.statPanel1->text(), Q("本次查询到4条记录"));
+        ASSERT_EQ(form.ResultSet().FieldCount(), 4);
+        QTest::mouseClick(form.chkSelectAll, Qt::LeftButton);
+        QTest::mouseClick(form.btnExport, Qt::LeftButton);
+        std::string script = form.mmoResult->Text();
+        EXPECT_NE(script.find("(3, 5, 'five');"), std::string::npos) << script;
+        EXPECT_EQ(script.find("SEL_1"), std::string::npos) << script;
+        EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 13) << script;
+    }
 }
 
 // The SQL editor is the colouring editor: typed keys reach its text, Enter indents like the
