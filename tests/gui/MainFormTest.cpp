@@ -29,6 +29,7 @@
 #include "app/ui/MainForm.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ResultGrid.h"
+#include "tests/common/ExportGrid.h"
 #include "tests/common/TestFiles.h"
 #include "tests/e2e/Run.h"
 #include "tests/integration/TestServer.h"
@@ -380,6 +381,32 @@ TEST_F(MainWindowTest, TypedStatementsRunAsQueriesOrCommands) {
     EXPECT_EQ(Boxes[0].Kind, TMessageBoxKind::Error);
     EXPECT_TRUE(Boxes[0].Text.contains(Q("nothing_here"))) << Boxes[0].Text.toStdString();
     EXPECT_EQ(form.ResultSet().RecordCount(), 2);
+}
+
+// The window and the command line write the same bytes for the export grid: every kind of
+// column, NULL patterns, more rows than one fetch block.
+TEST_F(MainWindowTest, TheWindowWritesTheCommandLinesScriptForEveryKindOfColumn) {
+    CreateGrid(*Db);
+    TmainForm& form = Form();
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
+    form.edtTop->setText(Q("100000"));
+    form.edtNotNull->clear();
+    Connect(Good);
+    for (const char* table : {"grid", "grid_block"}) {
+        SCOPED_TRACE(table);
+        OpenTable(Q(table));
+        ASSERT_EQ(form.ResultSet().RecordCount(), kGridRows);
+        form.chkSelectAll->setChecked(true);
+        QTest::mouseClick(form.btnExport, Qt::LeftButton);
+        std::string out = Folder.Path() + "/" + table + ".sql";
+        e2e::TRunResult run =
+            e2e::RunProgram({QUORVEL_EXECUTABLE, "export", "--connect", Good, "--dbtype", "mysql",
+                             "--table", table, "--output", out});
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        std::string script = form.mmoResult->Text();
+        EXPECT_EQ(script, ReadBytes(out));
+        EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 2 + 3 * kGridRows - 1);
+    }
 }
 
 // A user column called sel is the user's, whatever its case: clicks on it tick nothing and its
