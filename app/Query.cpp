@@ -312,8 +312,9 @@ TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dia
     TQueryReader reader(statement, dialect);
     std::vector<size_t> selects;
     size_t start = reader.FindQuery();
+    size_t end = start == kNone ? kNone : reader.ReadQuery(start, selects);
     // Unbalanced or not a query: unchanged, the server says what is wrong.
-    if (start == kNone || reader.ReadQuery(start, selects) == kNone) return query;
+    if (end == kNone || reader.Symbol(end, ')')) return query;
 
     std::vector<TSelectList> lists(selects.size());
     for (size_t i = 0; i < selects.size(); ++i)
@@ -342,7 +343,11 @@ TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dia
 
 bool IsQueryText(const std::string& text, TDialect dialect) {
     TQueryReader reader(text, dialect);
-    size_t index = reader.SkipOpenings(0);
+    size_t index = 0;
+    // SQL Server users write ";WITH" to end whatever statement stood before.
+    while (reader.Symbol(index, ';'))
+        ++index;
+    index = reader.SkipOpenings(index);
     if (reader.Word(index, "with")) {
         index = reader.SkipCteList(index);
         if (index == kNone) return false;
