@@ -168,9 +168,7 @@ public:
     // A WITH followed by a CTE; WITH (NOLOCK) and WITH TIES are something else.
     bool OpensCteList(size_t index) const {
         return Word(index, "with") &&
-               (Word(index + 1, "recursive") ||
-                (index + 2 < Tokens.size() && Tokens[index + 1].Kind != TTokenKind::Symbol &&
-                 (Symbol(index + 2, '(') || Word(index + 2, "as"))));
+               (Word(index + 1, "recursive") || Symbol(index + 2, '(') || Word(index + 2, "as"));
     }
 
     // From the WITH at index to the statement after its list:

@@ -165,9 +165,11 @@ TEST(InsertSelectionColumn, PutsTheColumnAfterTheCteList) {
         {"with xmlnamespaces ('urn:x' as x), c as (select 1 a) select a from c for xml path", mssql,
          "with xmlnamespaces ('urn:x' as x), c as (select 1 a) select $, a from c for xml path",
          first},
-        // WITH (NOLOCK) is a table hint, not a CTE list.
+        // WITH (NOLOCK) and WITH (ROWLOCK) are table hints, not CTE lists.
         {"select a from t with (nolock) union select b from u with (nolock)", mssql,
          "select $, a from t with (nolock) union select $, b from u with (nolock)", first},
+        {"update t with (rowlock) set a = 1; select a from t", mssql,
+         "update t with (rowlock) set a = 1; select $, a from t", first},
     });
 }
 
@@ -215,10 +217,13 @@ TEST(InsertSelectionColumn, OneBareStarBranchPutsTheColumnLastInEveryBranch) {
         {"select 1 union select *, a order by 1", mysql,
          "select 1, $ union select *, a, $ order by 1", last},
         {"select *, a from t", mysql, "select *, a, $ from t", last},
+        {"(select *, a) union (select 1, 2)", mysql, "(select *, a, $) union (select 1, 2, $)",
+         last},
         {"select DISTINCT *, (a) where 1 group by 1", mysql,
          "select DISTINCT *, (a), $ where 1 group by 1", last},
         {"select *, a into @x, @y from t", mysql, "select *, a, $ into @x, @y from t", last},
         {"select *, a for update", mysql, "select *, a, $ for update", last},
+        {"select *, 1 limit 1", mysql, "select *, 1, $ limit 1", last},
         {"select *, a; select 2", mysql, "select *, a, $; select 2", last},
         {"select *, a", mysql, "select *, a, $", last},
         // Trail bytes equal to ` and \ stay inside their characters.
