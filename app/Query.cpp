@@ -269,9 +269,9 @@ public:
         return true;
     }
 
-    // MySQL accepts a bare * only as the first item of the list; t.* is no bare star.
+    // MySQL accepts a bare * only as the first item of the list; t.* starts with its name.
     bool StartsWithBareStar(const TSelectList& list) const {
-        return list.First < list.End && Symbol(list.First, '*') && !Symbol(list.First + 1, '.');
+        return list.First < list.End && Symbol(list.First, '*');
     }
 
 private:
