@@ -117,6 +117,183 @@ bool IsMysqlSelectModifier(std::string_view text, const TToken& token) {
     return false;
 }
 
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// Deeper nesting than any real query; it keeps a hostile statement from exhausting the stack.
+constexpr int kMaxNesting = 200;
+
+// The select list of one SELECT, as token indexes: First..End-1 are its items, End is what
+// ends it. Begin is the byte after SELECT and its modifiers, where an empty list would be.
+struct TSelectList {
+    size_t Begin;
+    size_t First;
+    size_t End;
+};
+
+// Reads a statement's queries over its tokens, as far as the rewrite needs the grammar:
+//   query := [WITH cte, ...] term {UNION|INTERSECT|EXCEPT [ALL|DISTINCT] term} [ORDER BY ...]
+//   term  := SELECT ... | ( query )
+class TQueryReader {
+public:
+    TQueryReader(std::string_view text, TDialect dialect)
+        : Text(text), Dialect(dialect), Tokens(Tokenize(text, dialect)) {}
+
+    const std::vector<TToken>& AllTokens() const { return Tokens; }
+
+    bool Word(size_t index, std::string_view word) const {
+        return index < Tokens.size() && IsWord(Text, Tokens[index], word);
+    }
+    bool Symbol(size_t index, char symbol) const {
+        return index < Tokens.size() && IsSymbol(Text, Tokens[index], symbol);
+    }
+
+    size_t SkipOpenings(size_t index) const {
+        while (Symbol(index, '('))
+            ++index;
+        return index;
+    }
+
+    // From the '(' at index to just after its ')'; kNone when it is never closed.
+    size_t SkipParens(size_t index) const {
+        size_t depth = 0;
+        for (; index < Tokens.size(); ++index) {
+            if (Symbol(index, '('))
+                ++depth;
+            else if (Symbol(index, ')') && --depth == 0)
+                return index + 1;
+        }
+        return kNone;
+    }
+
+    // A WITH followed by a CTE; WITH (NOLOCK) and WITH TIES are something else.
+    bool OpensCteList(size_t index) const {
+        return Word(index, "with") &&
+               (Word(index + 1, "recursive") || Symbol(index + 2, '(') || Word(index + 2, "as"));
+    }
+
+    // From the WITH at index to the statement after its list:
+    // WITH [RECURSIVE] name [(columns)] AS (query), ... and SQL Server's XMLNAMESPACES (...).
+    // kNone when no CTE list stands there.
+    size_t SkipCteList(size_t index) const {
+        ++index;
+        if (Word(index, "recursive")) ++index;
+        for (;;) {
+            if (index >= Tokens.size() || Tokens[index].Kind == TTokenKind::Symbol) return kNone;
+            bool namespaces = Word(index, "xmlnamespaces");
+            ++index;
+            if (Symbol(index, '(')) index = SkipParens(index);
+            if (index == kNone) return kNone;
+            if (!namespaces) {
+                if (!Word(index, "as") || !Symbol(index + 1, '(')) return kNone;
+                index = SkipParens(index + 1);
+                if (index == kNone) return kNone;
+            }
+            if (!Symbol(index, ',')) return index;
+            ++index;
+        }
+    }
+
+    // The main query: from the first SELECT, or the first WITH that opens a CTE list, back
+    // over the parentheses that open it. An earlier statement before it stays untouched.
+    size_t FindQuery() const {
+        size_t index = 0;
+        while (index < Tokens.size() && !Word(index, "select") && !OpensCteList(index))
+            ++index;
+        if (index == Tokens.size()) return kNone;
+        while (index > 0 && Symbol(index - 1, '('))
+            --index;
+        return index;
+    }
+
+    // Reads the query at index and adds the SELECT of each of its branches (not those of
+    // subqueries) to selects. Returns the index of what ends it (')', ';' or the end), or
+    // kNone when it is no query or unbalanced.
+    size_t ReadQuery(size_t index, std::vector<size_t>& selects, int nesting = 0) const {
+        if (nesting > kMaxNesting) return kNone;
+        if (Word(index, "with")) {
+            index = SkipCteList(index);
+            if (index == kNone) return kNone;
+        }
+        for (;;) {
+            if (Word(index, "select")) {
+                selects.push_back(index++);
+            } else if (Symbol(index, '(')) {
+                index = ReadQuery(index + 1, selects, nesting + 1);
+                if (!Symbol(index, ')')) return kNone;
+                ++index;
+            } else {
+                return kNone;
+            }
+            // The rest of the branch, and an ORDER BY or LIMIT of the whole query after it.
+            while (index < Tokens.size() && !Symbol(index, ')') && !Symbol(index, ';') &&
+                   !IsSetOperator(index)) {
+                index = Symbol(index, '(') ? SkipParens(index) : index + 1;
+                if (index == kNone) return kNone;
+            }
+            if (!IsSetOperator(index)) return index;
+            ++index;
+            if (Word(index, "all") || Word(index, "distinct")) ++index;
+        }
+    }
+
+    // The select list of the SELECT at index, past DISTINCT, ALL, TOP (n) PERCENT WITH TIES
+    // and MySQL's modifiers. False when a parenthesis in it is never closed.
+    bool ReadSelectList(size_t index, TSelectList& list) const {
+        const bool mysql = Dialect == TDialect::dMysql;
+        list.Begin = Tokens[index].End;
+        ++index;
+        for (;;) {
+            if (Word(index, "distinct") || Word(index, "all") ||
+                (mysql && index < Tokens.size() && IsMysqlSelectModifier(Text, Tokens[index]))) {
+                list.Begin = Tokens[index++].End;
+            } else if (!mysql && Word(index, "top") && index + 1 < Tokens.size()) {
+                ++index;
+                index = Symbol(index, '(') ? SkipParens(index) : index + 1;
+                if (index == kNone) return false;
+                list.Begin = Tokens[index - 1].End;
+                if (Word(index, "percent")) list.Begin = Tokens[index++].End;
+                if (Word(index, "with") && Word(index + 1, "ties")) {
+                    list.Begin = Tokens[index + 1].End;
+                    index += 2;
+                }
+            } else {
+                break;
+            }
+        }
+        list.First = index;
+        while (index < Tokens.size() && !EndsSelectList(index)) {
+            index = Symbol(index, '(') ? SkipParens(index) : index + 1;
+            if (index == kNone) return false;
+        }
+        list.End = index;
+        return true;
+    }
+
+    // MySQL accepts a bare * only as the first item of the list; t.* starts with its name.
+    bool StartsWithBareStar(const TSelectList& list) const {
+        return list.First < list.End && Symbol(list.First, '*');
+    }
+
+private:
+    bool IsSetOperator(size_t index) const {
+        return Word(index, "union") || Word(index, "intersect") || Word(index, "except");
+    }
+
+    bool EndsSelectList(size_t index) const {
+        static const char* const words[] = {"from",   "into",  "where", "group",    "having",
+                                            "window", "order", "limit", "union",    "intersect",
+                                            "except", "for",   "lock",  "procedure"};
+        if (Symbol(index, ')') || Symbol(index, ';')) return true;
+        for (const char* word : words)
+            if (Word(index, word)) return true;
+        return false;
+    }
+
+    std::string_view Text;
+    TDialect Dialect;
+    std::vector<TToken> Tokens;
+};
+
 } // namespace
 
 std::string TableSelectStatement(const std::string& tableName, TDialect dialect,
@@ -130,77 +307,51 @@ std::string TableSelectStatement(const std::string& tableName, TDialect dialect,
 
 TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dialect) {
     TSelectionQuery query{statement, TSelectionPlace::First, false};
-    std::vector<TToken> tokens = Tokenize(statement, dialect);
-    size_t index = 0;
-    while (index < tokens.size() && !IsWord(statement, tokens[index], "select"))
-        ++index;
-    if (index == tokens.size()) return query;
-    size_t insertAt = tokens[index].End;
-    ++index;
+    TQueryReader reader(statement, dialect);
+    std::vector<size_t> selects;
+    size_t start = reader.FindQuery();
+    size_t end = start == kNone ? kNone : reader.ReadQuery(start, selects);
+    // Unbalanced or not a query: unchanged, the server says what is wrong.
+    if (end == kNone || reader.Symbol(end, ')')) return query;
 
-    // Skip what stands between SELECT and its select list.
-    for (;;) {
-        if (index >= tokens.size()) break;
-        const TToken& token = tokens[index];
-        if (IsWord(statement, token, "distinct") || IsWord(statement, token, "all") ||
-            (dialect == TDialect::dMysql && IsMysqlSelectModifier(statement, token))) {
-            insertAt = token.End;
-            ++index;
-        } else if (dialect == TDialect::dMssql && IsWord(statement, token, "top") &&
-                   index + 1 < tokens.size()) {
-            ++index;
-            if (IsSymbol(statement, tokens[index], '(')) {
-                int depth = 0;
-                for (; index < tokens.size(); ++index) {
-                    if (IsSymbol(statement, tokens[index], '(')) ++depth;
-                    if (IsSymbol(statement, tokens[index], ')') && --depth == 0) break;
-                }
-                if (index == tokens.size()) return query; // unbalanced; the server says why
-            }
-            insertAt = tokens[index].End;
-            ++index;
-            if (index < tokens.size() && IsWord(statement, tokens[index], "percent")) {
-                insertAt = tokens[index].End;
-                ++index;
-            }
-            if (index + 1 < tokens.size() && IsWord(statement, tokens[index], "with") &&
-                IsWord(statement, tokens[index + 1], "ties")) {
-                insertAt = tokens[index + 1].End;
-                index += 2;
-            }
-        } else {
-            break;
-        }
-    }
+    std::vector<TSelectList> lists(selects.size());
+    for (size_t i = 0; i < selects.size(); ++i)
+        if (!reader.ReadSelectList(selects[i], lists[i])) return query;
+    // Every branch must give the column at the same place; one bare * moves all of them last.
+    if (dialect == TDialect::dMysql)
+        for (const TSelectList& list : lists)
+            if (reader.StartsWithBareStar(list)) query.Place = TSelectionPlace::Last;
 
+    const std::string column =
+        dialect == TDialect::dMssql ? "convert(bit, 0) AS SEL" : "cast(0 as UNSIGNED) AS SEL";
+    const std::vector<TToken>& tokens = reader.AllTokens();
     std::string& result = query.Statement;
-    query.Inserted = true;
-    if (index < tokens.size()) {
-        const TToken& first = tokens[index];
-        // MySQL accepts a bare * only as the first item of the list.
-        bool bareStar =
-            IsSymbol(statement, first, '*') &&
-            (index + 1 == tokens.size() || !IsSymbol(statement, tokens[index + 1], '.'));
-        if (dialect == TDialect::dMysql && bareStar) {
-            result.insert(first.End, ", cast(0 as UNSIGNED) AS SEL");
-            query.Place = TSelectionPlace::Last;
-            return query;
-        }
-        result.insert(first.Start, dialect == TDialect::dMssql ? "convert(bit, 0) AS SEL, "
-                                                               : "cast(0 as UNSIGNED) AS SEL, ");
-        return query;
+    // Back to front, so the positions of the branches still to do stay valid.
+    for (auto list = lists.rbegin(); list != lists.rend(); ++list) {
+        if (list->First == list->End)
+            result.insert(list->Begin, " " + column);
+        else if (query.Place == TSelectionPlace::Last)
+            result.insert(tokens[list->End - 1].End, ", " + column);
+        else
+            result.insert(tokens[list->First].Start, column + ", ");
     }
-    result.insert(insertAt, dialect == TDialect::dMssql ? " convert(bit, 0) AS SEL"
-                                                        : " cast(0 as UNSIGNED) AS SEL");
+    query.Inserted = true;
     return query;
 }
 
 bool IsQueryText(const std::string& text, TDialect dialect) {
-    for (const TToken& token : Tokenize(text, dialect)) {
-        if (IsSymbol(text, token, '(')) continue;
-        return IsWord(text, token, "select");
+    TQueryReader reader(text, dialect);
+    size_t index = 0;
+    // SQL Server users write ";WITH" to end whatever statement stood before.
+    while (reader.Symbol(index, ';'))
+        ++index;
+    index = reader.SkipOpenings(index);
+    if (reader.Word(index, "with")) {
+        index = reader.SkipCteList(index);
+        if (index == kNone) return false;
+        index = reader.SkipOpenings(index);
     }
-    return false;
+    return reader.Word(index, "select");
 }
 
 TDataPacket OpenSelectQuery(platform::TDatabase& database, const std::string& statement,

@@ -17,7 +17,8 @@ enum class TSelectionPlace { First, Last };
 struct TSelectionQuery {
     std::string Statement;
     TSelectionPlace Place = TSelectionPlace::First;
-    bool Inserted = false; // false: no SELECT to put the column into; Statement is unchanged
+    // false: no SELECT to put the column into, or unbalanced parentheses; Statement unchanged
+    bool Inserted = false;
 };
 
 // The statement that opens a table's rows. rowLimit is the limit text as given; it is trimmed
@@ -32,8 +33,8 @@ std::string TableSelectStatement(const std::string& tableName, TDialect dialect,
 // bare * (MySQL accepts * only as the first item). Every other byte stays as typed.
 TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dialect);
 
-// True when the statement returns rows: its first keyword (after comments and opening
-// parentheses) is SELECT, or it is a WITH whose main statement is a SELECT.
+// True when the statement returns rows: its first keyword (after comments, semicolons and
+// opening parentheses) is SELECT, or it is a WITH whose main statement is a SELECT.
 bool IsQueryText(const std::string& text, TDialect dialect);
 
 // Runs a SELECT with the selection column added and returns all its rows. The packet marks

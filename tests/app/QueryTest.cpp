@@ -3,6 +3,10 @@
 
 #include "app/Query.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 std::string Rewritten(const std::string& statement, TDialect dialect) {
@@ -97,6 +101,183 @@ TEST(InsertSelectionColumn, LeavesStatementsWithoutSelectAlone) {
               "update t set selected = 1");
     EXPECT_EQ(Rewritten("show tables", TDialect::dMysql), "show tables");
     EXPECT_EQ(Rewritten("select top (5 a from t", TDialect::dMssql), "select top (5 a from t");
+}
+
+// A compound query's rewrite: in Expected, '$' stands for the dialect's selection column.
+struct TRewriteCase {
+    const char* Statement;
+    TDialect Dialect;
+    const char* Expected;
+    TSelectionPlace Place;
+};
+
+std::string WithColumn(std::string text, TDialect dialect) {
+    const std::string column =
+        dialect == TDialect::dMssql ? "convert(bit, 0) AS SEL" : "cast(0 as UNSIGNED) AS SEL";
+    for (size_t pos = text.find('$'); pos != std::string::npos; pos = text.find('$', pos))
+        text.replace(pos, 1, column);
+    return text;
+}
+
+void ExpectRewrites(const std::vector<TRewriteCase>& cases) {
+    for (const TRewriteCase& c : cases) {
+        TSelectionQuery query = InsertSelectionColumn(c.Statement, c.Dialect);
+        EXPECT_TRUE(query.Inserted) << c.Statement;
+        EXPECT_EQ(query.Statement, WithColumn(c.Expected, c.Dialect));
+        EXPECT_EQ(query.Place, c.Place) << c.Statement;
+    }
+}
+
+constexpr TDialect mssql = TDialect::dMssql, mysql = TDialect::dMysql;
+constexpr TSelectionPlace first = TSelectionPlace::First, last = TSelectionPlace::Last;
+
+// The column goes into the main SELECT; the CTE bodies are left as typed.
+TEST(InsertSelectionColumn, PutsTheColumnAfterTheCteList) {
+    ExpectRewrites({
+        {"with c as (select a from t) select a from c", mssql,
+         "with c as (select a from t) select $, a from c", first},
+        {";WITH c AS (SELECT 1 a) SELECT TOP 5 a FROM c", mssql,
+         ";WITH c AS (SELECT 1 a) SELECT TOP 5 $, a FROM c", first},
+        {"with a as (select 1 x), b (y, z) as (select x, x from a) select * from b", mysql,
+         "with a as (select 1 x), b (y, z) as (select x, x from a) select *, $ from b", last},
+        {"WITH RECURSIVE n (i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5) "
+         "SELECT i FROM n",
+         mysql,
+         "WITH RECURSIVE n (i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5) "
+         "SELECT $, i FROM n",
+         first},
+        {"with c as (select (select max(a) from (select a from t) x) m) select m from c", mssql,
+         "with c as (select (select max(a) from (select a from t) x) m) select $, m from c", first},
+        // Keywords in names, strings and comments of a CTE.
+        {"with [select] as (select 'union select' s /* ) select */) select s from [select] "
+         "-- union select 1",
+         mssql,
+         "with [select] as (select 'union select' s /* ) select */) select $, s from [select] "
+         "-- union select 1",
+         first},
+        {"with `union` as (select ')' s # ) select\n) select s from `union`", mysql,
+         "with `union` as (select ')' s # ) select\n) select $, s from `union`", first},
+        // A compound or parenthesized main statement.
+        {"with c as (select 1 a) select a from c union all select 2", mssql,
+         "with c as (select 1 a) select $, a from c union all select $, 2", first},
+        {"with c as (select 1 a) (select a from c) union (select * from c) order by 1", mysql,
+         "with c as (select 1 a) (select a, $ from c) union (select *, $ from c) order by 1", last},
+        {"with xmlnamespaces ('urn:x' as x), c as (select 1 a) select a from c for xml path", mssql,
+         "with xmlnamespaces ('urn:x' as x), c as (select 1 a) select $, a from c for xml path",
+         first},
+        // WITH (NOLOCK) and WITH (ROWLOCK) are table hints, not CTE lists.
+        {"select a from t with (nolock) union select b from u with (nolock)", mssql,
+         "select $, a from t with (nolock) union select $, b from u with (nolock)", first},
+        {"update t with (rowlock) set a = 1; select a from t", mssql,
+         "update t with (rowlock) set a = 1; select $, a from t", first},
+    });
+}
+
+// Each top-level branch gets the column at the same place; subqueries never do.
+TEST(InsertSelectionColumn, PutsTheColumnIntoEveryBranchOfASetOperation) {
+    ExpectRewrites({
+        {"select a from t union select b from u", mssql,
+         "select $, a from t union select $, b from u", first},
+        {"select a from t union all select b from u union distinct select c from v", mysql,
+         "select $, a from t union all select $, b from u union distinct select $, c from v",
+         first},
+        {"SELECT a FROM t INTERSECT SELECT a FROM u EXCEPT SELECT a FROM v", mssql,
+         "SELECT $, a FROM t INTERSECT SELECT $, a FROM u EXCEPT SELECT $, a FROM v", first},
+        {"(select a from t) union (select b from u) order by 1", mysql,
+         "(select $, a from t) union (select $, b from u) order by 1", first},
+        {"((select 1) union (select 2)) union select 3", mssql,
+         "((select $, 1) union (select $, 2)) union select $, 3", first},
+        {"select a from t union select b from u order by 1 limit 5", mysql,
+         "select $, a from t union select $, b from u order by 1 limit 5", first},
+        {"select a, (select max(b) from u) m from t where a in (select a from v union select 1) "
+         "union select 1, 2",
+         mssql,
+         "select $, a, (select max(b) from u) m from t where a in (select a from v union select "
+         "1) union select $, 1, 2",
+         first},
+        {"select distinct top 1 a from t union all select top (2) percent with ties b from u",
+         mssql,
+         "select distinct top 1 $, a from t union all select top (2) percent with ties $, b from u",
+         first},
+        {"select a, fromage, `union` from t union select 1, 2, 3", mysql,
+         "select $, a, fromage, `union` from t union select $, 1, 2, 3", first},
+        // Only the first statement is the query.
+        {"select a from t union select b from u; select c from v", mssql,
+         "select $, a from t union select $, b from u; select c from v", first},
+    });
+}
+
+// MySQL takes a bare * only first, so one such branch moves the column to the end of every list.
+TEST(InsertSelectionColumn, OneBareStarBranchPutsTheColumnLastInEveryBranch) {
+    ExpectRewrites({
+        {"select a, b from t union select * from u", mysql,
+         "select a, b, $ from t union select *, $ from u", last},
+        {"(select * from t limit 1) union all (select x.*, f(a, b) from u x)", mysql,
+         "(select *, $ from t limit 1) union all (select x.*, f(a, b), $ from u x)", last},
+        {"select 1 union select *, a order by 1", mysql,
+         "select 1, $ union select *, a, $ order by 1", last},
+        {"select *, a from t", mysql, "select *, a, $ from t", last},
+        {"(select *, a) union (select 1, 2)", mysql, "(select *, a, $) union (select 1, 2, $)",
+         last},
+        {"select DISTINCT *, (a) where 1 group by 1", mysql,
+         "select DISTINCT *, (a), $ where 1 group by 1", last},
+        {"select *, a into @x, @y from t", mysql, "select *, a, $ into @x, @y from t", last},
+        {"select *, a for update", mysql, "select *, a, $ for update", last},
+        {"select *, 1 limit 1", mysql, "select *, 1, $ limit 1", last},
+        {"select *, a; select 2", mysql, "select *, a, $; select 2", last},
+        {"select *, a", mysql, "select *, a, $", last},
+        // Trail bytes equal to ` and \ stay inside their characters.
+        {"select * from `\x81\x60` union select '\x95\x5C' from u", mysql,
+         "select *, $ from `\x81\x60` union select '\x95\x5C', $ from u", last},
+        // SQL Server takes * anywhere: the column stays first.
+        {"select * from t union select * from u", mssql,
+         "select $, * from t union select $, * from u", first},
+    });
+}
+
+TEST(InsertSelectionColumn, LeavesCommandsAndUnbalancedQueriesAlone) {
+    std::string deep = std::string(1000, '(') + "select 1" + std::string(1000, ')');
+    const std::vector<std::pair<std::string, TDialect>> unchanged = {
+        {"with c as (select 1 a) delete from t where a in (select a from c)", mssql},
+        {"with c as (select 1 a) update t set a = 1", mssql},
+        {"(select a from t union select b from u", mysql},
+        {"select a from t union (select b from u", mssql},
+        {"select a) union (select b", mssql},
+        {"select a from t union", mssql},
+        {"with c as (select 1 a select a from c", mssql},
+        {deep, mssql},
+    };
+    for (const auto& [statement, dialect] : unchanged) {
+        TSelectionQuery query = InsertSelectionColumn(statement, dialect);
+        EXPECT_FALSE(query.Inserted) << statement.substr(0, 60);
+        EXPECT_EQ(query.Statement, statement);
+    }
+    // Nesting as deep as people write still works.
+    std::string nested = std::string(50, '(') + "select 1" + std::string(50, ')');
+    EXPECT_EQ(Rewritten(nested, mssql),
+              std::string(50, '(') + "select convert(bit, 0) AS SEL, 1" + std::string(50, ')'));
+}
+
+TEST(IsQueryText, AWithQueryIsOneWhenItsMainStatementIsASelect) {
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"with c as (select 1 a) select a from c", true},
+        {"WITH RECURSIVE n AS (select 1) select * from n", true},
+        {"with a as (select 1), b (x, y) as (select 1, 2) (select * from b) union select 1, 2",
+         true},
+        {"(with c as (select 1 a) select a from c)", true},
+        {";with c as (select ')' a) select a from c", true},
+        {"with c as (select 1 a) delete from t where a in (select a from c)", false},
+        {"with c as (select 1 a) update t set a = (select a from c)", false},
+        {"WITH c AS (SELECT 1 a) INSERT INTO t SELECT * FROM c", false},
+        {"with c as (select 1 a) /* select */ merge t using c on 1 = 1", false},
+        {"with c as (select 1 a", false},
+        {"with c select 1", false},
+        {"with", false},
+    };
+    for (const auto& [text, query] : cases) {
+        EXPECT_EQ(IsQueryText(text, TDialect::dMssql), query) << text;
+        EXPECT_EQ(IsQueryText(text, TDialect::dMysql), query) << text;
+    }
 }
 
 TEST(IsQueryText, TheFirstKeywordDecides) {
