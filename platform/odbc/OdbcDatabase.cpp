@@ -78,8 +78,9 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
         SQLINTEGER nativeError = 0;
         std::vector<SQLWCHAR> message(1024);
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                                      static_cast<SQLSMALLINT>(message.size()), &length);
+        SQLRETURN rc =
+            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                           static_cast<SQLSMALLINT>(message.size()), &length);
         if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
             message.resize(static_cast<size_t>(length) + 1);
             rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
@@ -152,7 +153,7 @@ struct TColumnPlan {
     std::vector<char> Buffer;
     std::vector<SQLLEN> Indicators;
     size_t Packet = 0; // column index in the packet
-    bool Utf8 = false;  // text fetched as the connection's UTF-8 bytes
+    bool Utf8 = false; // text fetched as the connection's UTF-8 bytes
 };
 
 class TOdbcDatabase : public TDatabase {
@@ -177,11 +178,10 @@ public:
         std::u16string wide = Utf8ToUtf16(odbcText, TConversion::Strict);
         SQLWCHAR completed[2048];
         SQLSMALLINT completedLength = 0;
-        SQLRETURN rc = SQLDriverConnectW(FDbc.Get(), nullptr,
-                                         reinterpret_cast<SQLWCHAR*>(wide.data()),
-                                         static_cast<SQLSMALLINT>(wide.size()), completed,
-                                         static_cast<SQLSMALLINT>(std::size(completed)),
-                                         &completedLength, SQL_DRIVER_NOPROMPT);
+        SQLRETURN rc = SQLDriverConnectW(
+            FDbc.Get(), nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
+            static_cast<SQLSMALLINT>(wide.size()), completed,
+            static_cast<SQLSMALLINT>(std::size(completed)), &completedLength, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(rc)) {
             std::string message = Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
             FDbc.Reset();
@@ -198,7 +198,8 @@ public:
         // The MariaDB driver cuts wide text at the first NUL character; its bytes in the
         // connection's character set arrive whole, so text is read that way when it is UTF-8.
         FUtf8Text = false;
-        if (driver.find("maodbc") != std::string::npos || driver.find("myodbc") != std::string::npos) {
+        if (driver.find("maodbc") != std::string::npos ||
+            driver.find("myodbc") != std::string::npos) {
             TDataPacket charset = OpenQuery("SELECT @@character_set_results", "");
             if (charset.RowCount == 1 && !charset.Columns[0].IsNull(0)) {
                 std::string name = LowerCase(charset.Columns[0].Bytes(0));
@@ -311,8 +312,8 @@ private:
         if (!SQL_SUCCEEDED(SQLGetConnectAttrW(FDbc.Get(), SQL_ATTR_CURRENT_CATALOG, value,
                                               sizeof value, &length)))
             return u"";
-        size_t units = std::min<size_t>(static_cast<size_t>(std::max<SQLINTEGER>(length, 0)) /
-                                            sizeof(SQLWCHAR), 511);
+        size_t units = std::min<size_t>(
+            static_cast<size_t>(std::max<SQLINTEGER>(length, 0)) / sizeof(SQLWCHAR), 511);
         return std::u16string(WideView(value, units));
     }
 
@@ -354,7 +355,8 @@ private:
                        "describe a column");
             plan.Def.Name = WideToCodePage(WideView(name, std::min<size_t>(nameLength, 1023)));
         }
-        SQLLEN isUnsigned = SQL_FALSE, autoIncrement = SQL_FALSE, updatable = SQL_ATTR_READWRITE_UNKNOWN;
+        SQLLEN isUnsigned = SQL_FALSE, autoIncrement = SQL_FALSE,
+               updatable = SQL_ATTR_READWRITE_UNKNOWN;
         SQLColAttributeW(stmt.Get(), number, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
         SQLColAttributeW(stmt.Get(), number, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr,
                          &autoIncrement);
@@ -363,9 +365,10 @@ private:
         SQLSMALLINT typeNameBytes = 0;
         SQLColAttributeW(stmt.Get(), number, SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
                          &typeNameBytes, nullptr);
-        size_t typeNameUnits = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(typeNameBytes, 0)) /
-                                                    sizeof(SQLWCHAR), 127);
-        std::string typeNameText = Utf16ToUtf8(WideView(typeName, typeNameUnits), TConversion::Lenient);
+        size_t typeNameUnits = std::min<size_t>(
+            static_cast<size_t>(std::max<SQLSMALLINT>(typeNameBytes, 0)) / sizeof(SQLWCHAR), 127);
+        std::string typeNameText =
+            Utf16ToUtf8(WideView(typeName, typeNameUnits), TConversion::Lenient);
 
         TAdoType adoType = AdoTypeOf(sqlType, isUnsigned == SQL_TRUE, typeNameText);
         int precision = static_cast<int>(std::min<SQLULEN>(columnSize, 0x7fffffff));
@@ -419,14 +422,16 @@ private:
             break;
         case TFetchKind::DecimalText:
             plan.CType = SQL_C_CHAR;
-            plan.ValueBytes = std::max<size_t>(80, static_cast<size_t>(std::min<SQLULEN>(columnSize, 1000)) + 4);
+            plan.ValueBytes =
+                std::max<size_t>(80, static_cast<size_t>(std::min<SQLULEN>(columnSize, 1000)) + 4);
             plan.Bound = true;
             break;
         case TFetchKind::WideText: {
             if (FUtf8Text) {
                 plan.Utf8 = true;
                 plan.CType = SQL_C_BINARY;
-                size_t bytes = static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 4;
+                size_t bytes =
+                    static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 4;
                 plan.Bound = columnSize > 0 && bytes <= kMaxBoundValueBytes &&
                              plan.Def.DataType != TFieldType::ftMemo;
                 plan.ValueBytes = std::max<size_t>(bytes, 1);
@@ -434,8 +439,9 @@ private:
             }
             plan.CType = SQL_C_WCHAR;
             // A character may take two UTF-16 units (characters outside the BMP).
-            size_t bytes = (static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 2 + 1) *
-                           sizeof(SQLWCHAR);
+            size_t bytes =
+                (static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 2 + 1) *
+                sizeof(SQLWCHAR);
             plan.Bound = !FUnsizedText && columnSize > 0 && bytes <= kMaxBoundValueBytes &&
                          plan.Def.DataType != TFieldType::ftMemo;
             plan.ValueBytes = bytes;
@@ -443,7 +449,8 @@ private:
         }
         case TFetchKind::Binary: {
             plan.CType = SQL_C_BINARY;
-            size_t bytes = static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes + 1));
+            size_t bytes =
+                static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes + 1));
             plan.Bound = !FUnsizedText && columnSize > 0 && bytes <= kMaxBoundValueBytes &&
                          plan.Def.DataType != TFieldType::ftBlob;
             plan.ValueBytes = std::max<size_t>(bytes, 1);
@@ -459,12 +466,16 @@ private:
         auto firstChunked = std::find_if(plans.begin(), plans.end(),
                                          [](const TColumnPlan& plan) { return !plan.Bound; });
         bool anyChunked = firstChunked != plans.end();
-        for (auto it = firstChunked; it != plans.end(); ++it) it->Bound = false;
+        for (auto it = firstChunked; it != plans.end(); ++it)
+            it->Bound = false;
 
         size_t rowBytes = 0;
         for (const TColumnPlan& plan : plans)
             if (plan.Bound) rowBytes += plan.ValueBytes + sizeof(SQLLEN);
-        size_t blockRows = anyChunked ? 1 : std::clamp<size_t>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows);
+        size_t blockRows =
+            anyChunked
+                ? 1
+                : std::clamp<size_t>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows);
 
         SQLULEN fetched = 0;
         std::vector<SQLUSMALLINT> rowStatus(blockRows);
@@ -494,7 +505,8 @@ private:
             stmt.Check(rc, "fetch rows");
             if (packet.RowCount == 0) ReserveFromFirstBlock(stmt, plans, packet, fetched);
             for (size_t row = 0; row < fetched; ++row) {
-                if (rowStatus[row] == SQL_ROW_ERROR) Fail(SQL_HANDLE_STMT, stmt.Get(), "fetch a row");
+                if (rowStatus[row] == SQL_ROW_ERROR)
+                    Fail(SQL_HANDLE_STMT, stmt.Get(), "fetch a row");
                 for (TColumnPlan& plan : plans) {
                     TColumnData& column = packet.Columns[plan.Packet];
                     if (plan.Bound)
@@ -513,14 +525,17 @@ private:
     static void ReserveFromFirstBlock(const THandle& stmt, const std::vector<TColumnPlan>& plans,
                                       TDataPacket& packet, SQLULEN fetched) {
         SQLLEN expected = -1;
-        if (!SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &expected)) || expected <= 0 || fetched == 0) return;
+        if (!SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &expected)) || expected <= 0 || fetched == 0)
+            return;
         size_t rows = static_cast<size_t>(expected);
         for (const TColumnPlan& plan : plans) {
             size_t arenaBytes = 0;
-            if (plan.Bound && (plan.Def.Storage == TValueStorage::Bytes || plan.Def.Storage == TValueStorage::Decimal)) {
+            if (plan.Bound && (plan.Def.Storage == TValueStorage::Bytes ||
+                               plan.Def.Storage == TValueStorage::Decimal)) {
                 size_t sampleBytes = 0;
                 for (size_t row = 0; row < fetched; ++row)
-                    if (plan.Indicators[row] > 0) sampleBytes += static_cast<size_t>(plan.Indicators[row]);
+                    if (plan.Indicators[row] > 0)
+                        sampleBytes += static_cast<size_t>(plan.Indicators[row]);
                 arenaBytes = sampleBytes / fetched * rows + rows / 8 + 64;
             }
             packet.Columns[plan.Packet].Reserve(rows, arenaBytes);
@@ -538,7 +553,8 @@ private:
         if (plan.CType == SQL_C_CHAR || plan.CType == SQL_C_WCHAR)
             capacity -= plan.CType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 1; // the terminator
         if ((plan.CType == SQL_C_CHAR || plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY) &&
-            (indicator == SQL_NO_TOTAL || indicator < 0 || static_cast<size_t>(indicator) > capacity))
+            (indicator == SQL_NO_TOTAL || indicator < 0 ||
+             static_cast<size_t>(indicator) > capacity))
             throw EDatabaseError(Format("A value of column %s is longer than the driver announced",
                                         plan.Def.Name.c_str()));
         switch (plan.Fetch) {
@@ -560,7 +576,9 @@ private:
             column.AppendDouble(number);
             break;
         }
-        case TFetchKind::Bit: column.AppendBoolean(*value != 0); break;
+        case TFetchKind::Bit:
+            column.AppendBoolean(*value != 0);
+            break;
         case TFetchKind::WideText: {
             if (plan.Utf8) {
                 std::string_view bytes(value, static_cast<size_t>(indicator));
@@ -572,12 +590,15 @@ private:
             } else {
                 std::string text;
                 size_t units = static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
-                AppendWideAsCodePage(text, WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
+                AppendWideAsCodePage(text,
+                                     WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
                 column.AppendBytes(text);
             }
             break;
         }
-        default: AppendText(plan, std::string_view(value, static_cast<size_t>(indicator)), column); break;
+        default:
+            AppendText(plan, std::string_view(value, static_cast<size_t>(indicator)), column);
+            break;
         }
     }
 
@@ -588,9 +609,9 @@ private:
             uint64_t number = 0;
             for (char c : text) {
                 if (c < '0' || c > '9')
-                    throw EDatabaseError(Format("Column %s holds \"%.*s\", which is no unsigned integer",
-                                                plan.Def.Name.c_str(), static_cast<int>(text.size()),
-                                                text.data()));
+                    throw EDatabaseError(
+                        Format("Column %s holds \"%.*s\", which is no unsigned integer",
+                               plan.Def.Name.c_str(), static_cast<int>(text.size()), text.data()));
                 number = number * 10 + static_cast<uint64_t>(c - '0');
             }
             column.AppendUInt64(number);
@@ -617,8 +638,11 @@ private:
                 column.AppendDateTimeText(text);
             break;
         }
-        case TFetchKind::Binary: column.AppendBytes(text); break;
-        default: break;
+        case TFetchKind::Binary:
+            column.AppendBytes(text);
+            break;
+        default:
+            break;
         }
     }
 
@@ -648,8 +672,8 @@ private:
 
     static void AppendChunked(const THandle& stmt, const TColumnPlan& plan, TColumnData& column,
                               std::string& bytes) {
-        SQLSMALLINT cType = plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY ? plan.CType
-                                                                                 : SQL_C_CHAR;
+        SQLSMALLINT cType =
+            plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY ? plan.CType : SQL_C_CHAR;
         if (plan.Fetch == TFetchKind::Integer || plan.Fetch == TFetchKind::Single ||
             plan.Fetch == TFetchKind::Double || plan.Fetch == TFetchKind::Bit) {
             AppendFixedByGetData(stmt, plan, column);
@@ -675,7 +699,8 @@ private:
         }
     }
 
-    static void AppendFixedByGetData(const THandle& stmt, const TColumnPlan& plan, TColumnData& column) {
+    static void AppendFixedByGetData(const THandle& stmt, const TColumnPlan& plan,
+                                     TColumnData& column) {
         char value[16] = {};
         SQLLEN indicator = 0;
         stmt.Check(SQLGetData(stmt.Get(), plan.Number, plan.CType, value, sizeof value, &indicator),
@@ -714,6 +739,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TDatabase> CreateDatabase() { return std::make_unique<TOdbcDatabase>(); }
+std::unique_ptr<TDatabase> CreateDatabase() {
+    return std::make_unique<TOdbcDatabase>();
+}
 
 } // namespace platform
