@@ -29,6 +29,59 @@ constexpr size_t kBlockBytes = 8 * 1024 * 1024;
 constexpr size_t kMaxBlockRows = 1024;
 constexpr size_t kChunkBytes = 256 * 1024;
 
+// Bytes after every bound array, checked after each fetch: sanitizers do not see the
+// driver's own stores, so an overrun would otherwise pass unnoticed or wreck the heap later.
+constexpr size_t kGuardBytes = 64;
+constexpr size_t kGuardIndicators = kGuardBytes / sizeof(SQLLEN);
+
+// Put in every length/indicator before each fetch. Drivers do not always write it: the
+// MariaDB driver leaves it alone for non-null SQL_C_BIT values, bound or block-fetched,
+// so a value after a null row would read as null again. A fixed-size value whose
+// indicator is still this was delivered; a variable-size one has no known length.
+constexpr SQLLEN kUnwritten = -0x5A5A5A5A5A5A5A5ALL;
+
+// Not one repeated byte, so a driver filling with a constant does not match it.
+unsigned char GuardByte(size_t i) {
+    return static_cast<unsigned char>(0xA5 ^ (i * 0x3B));
+}
+
+void FillGuard(char* guard) {
+    for (size_t i = 0; i < kGuardBytes; ++i)
+        guard[i] = static_cast<char>(GuardByte(i));
+}
+
+bool GuardIntact(const char* guard) {
+    for (size_t i = 0; i < kGuardBytes; ++i)
+        if (static_cast<unsigned char>(guard[i]) != GuardByte(i)) return false;
+    return true;
+}
+
+const char* CTypeName(SQLSMALLINT cType) {
+    switch (cType) {
+    case SQL_C_SBIGINT:
+        return "SQL_C_SBIGINT";
+    case SQL_C_DOUBLE:
+        return "SQL_C_DOUBLE";
+    case SQL_C_FLOAT:
+        return "SQL_C_FLOAT";
+    case SQL_C_BIT:
+        return "SQL_C_BIT";
+    case SQL_C_CHAR:
+        return "SQL_C_CHAR";
+    case SQL_C_WCHAR:
+        return "SQL_C_WCHAR";
+    case SQL_C_BINARY:
+        return "SQL_C_BINARY";
+    default:
+        return "another C type";
+    }
+}
+
+bool IsFixedSize(SQLSMALLINT cType) {
+    return cType == SQL_C_SBIGINT || cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT ||
+           cType == SQL_C_BIT;
+}
+
 std::u16string_view WideView(const SQLWCHAR* text, size_t units) {
     return {reinterpret_cast<const char16_t*>(text), units};
 }
@@ -149,11 +202,11 @@ struct TColumnPlan {
     TFetchKind Fetch = TFetchKind::WideText;
     bool Bound = false;
     SQLSMALLINT CType = SQL_C_CHAR;
-    size_t ValueBytes = 0; // buffer bytes per row when bound
-    std::vector<char> Buffer;
-    std::vector<SQLLEN> Indicators;
-    size_t Packet = 0; // column index in the packet
-    bool Utf8 = false; // text fetched as the connection's UTF-8 bytes
+    size_t ValueBytes = 0;          // buffer bytes per row when bound
+    std::vector<char> Buffer;       // the block's values, then kGuardBytes of guard
+    std::vector<SQLLEN> Indicators; // the block's indicators, then kGuardIndicators of guard
+    size_t Packet = 0;              // column index in the packet
+    bool Utf8 = false;              // text fetched as the connection's UTF-8 bytes
 };
 
 class TOdbcDatabase : public TDatabase {
@@ -399,11 +452,7 @@ private:
             plan.ValueBytes = sizeof(int64_t);
             plan.Bound = true;
             break;
-        case TFetchKind::Single:
-            plan.CType = SQL_C_FLOAT;
-            plan.ValueBytes = sizeof(float);
-            plan.Bound = true;
-            break;
+        case TFetchKind::Single: // read as double, see AppendBound
         case TFetchKind::Double:
             plan.CType = SQL_C_DOUBLE;
             plan.ValueBytes = sizeof(double);
@@ -491,8 +540,9 @@ private:
                    "set the row status array");
         for (TColumnPlan& plan : plans) {
             if (!plan.Bound) continue;
-            plan.Buffer.assign(plan.ValueBytes * blockRows, 0);
-            plan.Indicators.assign(blockRows, 0);
+            plan.Buffer.assign(plan.ValueBytes * blockRows + kGuardBytes, 0);
+            FillGuard(plan.Buffer.data() + plan.ValueBytes * blockRows);
+            plan.Indicators.assign(blockRows + kGuardIndicators, kUnwritten);
             stmt.Check(SQLBindCol(stmt.Get(), plan.Number, plan.CType, plan.Buffer.data(),
                                   static_cast<SQLLEN>(plan.ValueBytes), plan.Indicators.data()),
                        "bind a column");
@@ -500,9 +550,17 @@ private:
 
         std::string text;
         for (;;) {
+            for (TColumnPlan& plan : plans)
+                std::fill(plan.Indicators.begin(), plan.Indicators.end(), kUnwritten);
+            std::fill(rowStatus.begin(), rowStatus.end(), SQL_ROW_SUCCESS);
             SQLRETURN rc = SQLFetch(stmt.Get());
             if (rc == SQL_NO_DATA) break;
+            for (const TColumnPlan& plan : plans)
+                if (plan.Bound) CheckGuards(plan, blockRows);
             stmt.Check(rc, "fetch rows");
+            if (fetched > blockRows)
+                throw EDatabaseError(Format("The driver fetched %zu rows into a block of %zu",
+                                            static_cast<size_t>(fetched), blockRows));
             if (packet.RowCount == 0) ReserveFromFirstBlock(stmt, plans, packet, fetched);
             for (size_t row = 0; row < fetched; ++row) {
                 if (rowStatus[row] == SQL_ROW_ERROR)
@@ -518,6 +576,17 @@ private:
             }
         }
         SQLFreeStmt(stmt.Get(), SQL_UNBIND);
+    }
+
+    static void CheckGuards(const TColumnPlan& plan, size_t rows) {
+        bool values = GuardIntact(plan.Buffer.data() + plan.ValueBytes * rows);
+        bool indicators = std::all_of(plan.Indicators.begin() + static_cast<ptrdiff_t>(rows),
+                                      plan.Indicators.end(),
+                                      [](SQLLEN indicator) { return indicator == kUnwritten; });
+        if (!values || !indicators)
+            throw EDatabaseError(Format("The driver wrote past the %s of column %s (%s)",
+                                        values ? "indicators" : "buffer", plan.Def.Name.c_str(),
+                                        CTypeName(plan.CType)));
     }
 
     // Drivers that hold the whole result know its row count; reserving for it (text arenas
@@ -548,6 +617,9 @@ private:
             column.AppendNull();
             return;
         }
+        if (indicator == kUnwritten && !IsFixedSize(plan.CType))
+            throw EDatabaseError(Format("The driver gave no length for a value of column %s (%s)",
+                                        plan.Def.Name.c_str(), CTypeName(plan.CType)));
         const char* value = plan.Buffer.data() + row * plan.ValueBytes;
         size_t capacity = plan.ValueBytes;
         if (plan.CType == SQL_C_CHAR || plan.CType == SQL_C_WCHAR)
@@ -565,9 +637,12 @@ private:
             break;
         }
         case TFetchKind::Single: {
-            float number;
+            // Fetched as SQL_C_DOUBLE: the MariaDB driver steps SQL_C_FLOAT column arrays by
+            // the size of a double, so a block of floats overran its buffer by half. A
+            // single-precision value widened to double narrows back exactly.
+            double number;
             std::memcpy(&number, value, sizeof number);
-            column.AppendSingle(number);
+            column.AppendSingle(static_cast<float>(number));
             break;
         }
         case TFetchKind::Double: {
@@ -699,20 +774,22 @@ private:
         }
     }
 
+    // The same buffer layout, guard and indicator handling as a bound block of one row.
     static void AppendFixedByGetData(const THandle& stmt, const TColumnPlan& plan,
                                      TColumnData& column) {
-        char value[16] = {};
-        SQLLEN indicator = 0;
-        stmt.Check(SQLGetData(stmt.Get(), plan.Number, plan.CType, value, sizeof value, &indicator),
-                   "read a value");
-        if (indicator == SQL_NULL_DATA) {
-            column.AppendNull();
-            return;
-        }
-        TColumnPlan single = plan;
-        single.Buffer.assign(value, value + sizeof value);
-        single.ValueBytes = sizeof value;
-        single.Indicators.assign(1, indicator);
+        TColumnPlan single;
+        single.Number = plan.Number;
+        single.Def.Name = plan.Def.Name;
+        single.Fetch = plan.Fetch;
+        single.CType = plan.CType;
+        single.ValueBytes = plan.ValueBytes;
+        single.Buffer.assign(single.ValueBytes + kGuardBytes, 0);
+        FillGuard(single.Buffer.data() + single.ValueBytes);
+        single.Indicators.assign(1 + kGuardIndicators, kUnwritten);
+        SQLRETURN rc = SQLGetData(stmt.Get(), single.Number, single.CType, single.Buffer.data(),
+                                  static_cast<SQLLEN>(single.ValueBytes), single.Indicators.data());
+        CheckGuards(single, 1);
+        stmt.Check(rc, "read a value");
         AppendBound(single, 0, column);
     }
 
