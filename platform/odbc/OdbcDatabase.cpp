@@ -31,6 +31,8 @@ constexpr size_t kChunkBytes = 256 * 1024;
 
 // Bytes after every bound array, checked after each fetch: sanitizers do not see the
 // driver's own stores, so an overrun would otherwise pass unnoticed or wreck the heap later.
+// A fixed-size array gets a guard as long as itself: a driver that steps it by a wider
+// element, as the MariaDB driver did with SQL_C_FLOAT, writes up to twice its length.
 constexpr size_t kGuardBytes = 64;
 constexpr size_t kGuardIndicators = kGuardBytes / sizeof(SQLLEN);
 
@@ -45,13 +47,13 @@ unsigned char GuardByte(size_t i) {
     return static_cast<unsigned char>(0xA5 ^ (i * 0x3B));
 }
 
-void FillGuard(char* guard) {
-    for (size_t i = 0; i < kGuardBytes; ++i)
+void FillGuard(char* guard, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i)
         guard[i] = static_cast<char>(GuardByte(i));
 }
 
-bool GuardIntact(const char* guard) {
-    for (size_t i = 0; i < kGuardBytes; ++i)
+bool GuardIntact(const char* guard, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i)
         if (static_cast<unsigned char>(guard[i]) != GuardByte(i)) return false;
     return true;
 }
@@ -203,7 +205,7 @@ struct TColumnPlan {
     bool Bound = false;
     SQLSMALLINT CType = SQL_C_CHAR;
     size_t ValueBytes = 0;          // buffer bytes per row when bound
-    std::vector<char> Buffer;       // the block's values, then kGuardBytes of guard
+    std::vector<char> Buffer;       // the block's values, then their guard
     std::vector<SQLLEN> Indicators; // the block's indicators, then kGuardIndicators of guard
     size_t Packet = 0;              // column index in the packet
     bool Utf8 = false;              // text fetched as the connection's UTF-8 bytes
@@ -540,9 +542,7 @@ private:
                    "set the row status array");
         for (TColumnPlan& plan : plans) {
             if (!plan.Bound) continue;
-            plan.Buffer.assign(plan.ValueBytes * blockRows + kGuardBytes, 0);
-            FillGuard(plan.Buffer.data() + plan.ValueBytes * blockRows);
-            plan.Indicators.assign(blockRows + kGuardIndicators, kUnwritten);
+            AllocateBlock(plan, blockRows);
             stmt.Check(SQLBindCol(stmt.Get(), plan.Number, plan.CType, plan.Buffer.data(),
                                   static_cast<SQLLEN>(plan.ValueBytes), plan.Indicators.data()),
                        "bind a column");
@@ -578,8 +578,17 @@ private:
         SQLFreeStmt(stmt.Get(), SQL_UNBIND);
     }
 
+    static void AllocateBlock(TColumnPlan& plan, size_t rows) {
+        size_t bytes = plan.ValueBytes * rows;
+        size_t guard = IsFixedSize(plan.CType) ? std::max(kGuardBytes, bytes) : kGuardBytes;
+        plan.Buffer.assign(bytes + guard, 0);
+        FillGuard(plan.Buffer.data() + bytes, guard);
+        plan.Indicators.assign(rows + kGuardIndicators, kUnwritten);
+    }
+
     static void CheckGuards(const TColumnPlan& plan, size_t rows) {
-        bool values = GuardIntact(plan.Buffer.data() + plan.ValueBytes * rows);
+        size_t bytes = plan.ValueBytes * rows;
+        bool values = GuardIntact(plan.Buffer.data() + bytes, plan.Buffer.size() - bytes);
         bool indicators = std::all_of(plan.Indicators.begin() + static_cast<ptrdiff_t>(rows),
                                       plan.Indicators.end(),
                                       [](SQLLEN indicator) { return indicator == kUnwritten; });
@@ -783,9 +792,7 @@ private:
         single.Fetch = plan.Fetch;
         single.CType = plan.CType;
         single.ValueBytes = plan.ValueBytes;
-        single.Buffer.assign(single.ValueBytes + kGuardBytes, 0);
-        FillGuard(single.Buffer.data() + single.ValueBytes);
-        single.Indicators.assign(1 + kGuardIndicators, kUnwritten);
+        AllocateBlock(single, 1);
         SQLRETURN rc = SQLGetData(stmt.Get(), single.Number, single.CType, single.Buffer.data(),
                                   static_cast<SQLLEN>(single.ValueBytes), single.Indicators.data());
         CheckGuards(single, 1);
