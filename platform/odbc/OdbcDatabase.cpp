@@ -29,6 +29,61 @@ constexpr size_t kBlockBytes = 8 * 1024 * 1024;
 constexpr size_t kMaxBlockRows = 1024;
 constexpr size_t kChunkBytes = 256 * 1024;
 
+// Bytes after every bound array, checked after each fetch: sanitizers do not see the
+// driver's own stores, so an overrun would otherwise pass unnoticed or wreck the heap later.
+// A fixed-size array gets a guard as long as itself: a driver that steps it by a wider
+// element, as the MariaDB driver did with SQL_C_FLOAT, writes up to twice its length.
+constexpr size_t kGuardBytes = 64;
+constexpr size_t kGuardIndicators = kGuardBytes / sizeof(SQLLEN);
+
+// Put in every length/indicator before each fetch. Drivers do not always write it: the
+// MariaDB driver leaves it alone for non-null SQL_C_BIT values, bound or block-fetched,
+// so a value after a null row would read as null again. A fixed-size value whose
+// indicator is still this was delivered; a variable-size one has no known length.
+constexpr SQLLEN kUnwritten = -0x5A5A5A5A5A5A5A5ALL;
+
+// Not one repeated byte, so a driver filling with a constant does not match it.
+unsigned char GuardByte(size_t i) {
+    return static_cast<unsigned char>(0xA5 ^ (i * 0x3B));
+}
+
+void FillGuard(char* guard, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i)
+        guard[i] = static_cast<char>(GuardByte(i));
+}
+
+bool GuardIntact(const char* guard, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i)
+        if (static_cast<unsigned char>(guard[i]) != GuardByte(i)) return false;
+    return true;
+}
+
+const char* CTypeName(SQLSMALLINT cType) {
+    switch (cType) {
+    case SQL_C_SBIGINT:
+        return "SQL_C_SBIGINT";
+    case SQL_C_DOUBLE:
+        return "SQL_C_DOUBLE";
+    case SQL_C_FLOAT:
+        return "SQL_C_FLOAT";
+    case SQL_C_BIT:
+        return "SQL_C_BIT";
+    case SQL_C_CHAR:
+        return "SQL_C_CHAR";
+    case SQL_C_WCHAR:
+        return "SQL_C_WCHAR";
+    case SQL_C_BINARY:
+        return "SQL_C_BINARY";
+    default:
+        return "another C type";
+    }
+}
+
+bool IsFixedSize(SQLSMALLINT cType) {
+    return cType == SQL_C_SBIGINT || cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT ||
+           cType == SQL_C_BIT;
+}
+
 std::u16string_view WideView(const SQLWCHAR* text, size_t units) {
     return {reinterpret_cast<const char16_t*>(text), units};
 }
@@ -78,8 +133,9 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
         SQLINTEGER nativeError = 0;
         std::vector<SQLWCHAR> message(1024);
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                                      static_cast<SQLSMALLINT>(message.size()), &length);
+        SQLRETURN rc =
+            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                           static_cast<SQLSMALLINT>(message.size()), &length);
         if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
             message.resize(static_cast<size_t>(length) + 1);
             rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
@@ -148,11 +204,11 @@ struct TColumnPlan {
     TFetchKind Fetch = TFetchKind::WideText;
     bool Bound = false;
     SQLSMALLINT CType = SQL_C_CHAR;
-    size_t ValueBytes = 0; // buffer bytes per row when bound
-    std::vector<char> Buffer;
-    std::vector<SQLLEN> Indicators;
-    size_t Packet = 0; // column index in the packet
-    bool Utf8 = false;  // text fetched as the connection's UTF-8 bytes
+    size_t ValueBytes = 0;          // buffer bytes per row when bound
+    std::vector<char> Buffer;       // the block's values, then their guard
+    std::vector<SQLLEN> Indicators; // the block's indicators, then kGuardIndicators of guard
+    size_t Packet = 0;              // column index in the packet
+    bool Utf8 = false;              // text fetched as the connection's UTF-8 bytes
 };
 
 class TOdbcDatabase : public TDatabase {
@@ -177,11 +233,10 @@ public:
         std::u16string wide = Utf8ToUtf16(odbcText, TConversion::Strict);
         SQLWCHAR completed[2048];
         SQLSMALLINT completedLength = 0;
-        SQLRETURN rc = SQLDriverConnectW(FDbc.Get(), nullptr,
-                                         reinterpret_cast<SQLWCHAR*>(wide.data()),
-                                         static_cast<SQLSMALLINT>(wide.size()), completed,
-                                         static_cast<SQLSMALLINT>(std::size(completed)),
-                                         &completedLength, SQL_DRIVER_NOPROMPT);
+        SQLRETURN rc = SQLDriverConnectW(
+            FDbc.Get(), nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
+            static_cast<SQLSMALLINT>(wide.size()), completed,
+            static_cast<SQLSMALLINT>(std::size(completed)), &completedLength, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(rc)) {
             std::string message = Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
             FDbc.Reset();
@@ -198,7 +253,8 @@ public:
         // The MariaDB driver cuts wide text at the first NUL character; its bytes in the
         // connection's character set arrive whole, so text is read that way when it is UTF-8.
         FUtf8Text = false;
-        if (driver.find("maodbc") != std::string::npos || driver.find("myodbc") != std::string::npos) {
+        if (driver.find("maodbc") != std::string::npos ||
+            driver.find("myodbc") != std::string::npos) {
             TDataPacket charset = OpenQuery("SELECT @@character_set_results", "");
             if (charset.RowCount == 1 && !charset.Columns[0].IsNull(0)) {
                 std::string name = LowerCase(charset.Columns[0].Bytes(0));
@@ -311,8 +367,8 @@ private:
         if (!SQL_SUCCEEDED(SQLGetConnectAttrW(FDbc.Get(), SQL_ATTR_CURRENT_CATALOG, value,
                                               sizeof value, &length)))
             return u"";
-        size_t units = std::min<size_t>(static_cast<size_t>(std::max<SQLINTEGER>(length, 0)) /
-                                            sizeof(SQLWCHAR), 511);
+        size_t units = std::min<size_t>(
+            static_cast<size_t>(std::max<SQLINTEGER>(length, 0)) / sizeof(SQLWCHAR), 511);
         return std::u16string(WideView(value, units));
     }
 
@@ -354,7 +410,8 @@ private:
                        "describe a column");
             plan.Def.Name = WideToCodePage(WideView(name, std::min<size_t>(nameLength, 1023)));
         }
-        SQLLEN isUnsigned = SQL_FALSE, autoIncrement = SQL_FALSE, updatable = SQL_ATTR_READWRITE_UNKNOWN;
+        SQLLEN isUnsigned = SQL_FALSE, autoIncrement = SQL_FALSE,
+               updatable = SQL_ATTR_READWRITE_UNKNOWN;
         SQLColAttributeW(stmt.Get(), number, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
         SQLColAttributeW(stmt.Get(), number, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr,
                          &autoIncrement);
@@ -363,9 +420,10 @@ private:
         SQLSMALLINT typeNameBytes = 0;
         SQLColAttributeW(stmt.Get(), number, SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
                          &typeNameBytes, nullptr);
-        size_t typeNameUnits = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(typeNameBytes, 0)) /
-                                                    sizeof(SQLWCHAR), 127);
-        std::string typeNameText = Utf16ToUtf8(WideView(typeName, typeNameUnits), TConversion::Lenient);
+        size_t typeNameUnits = std::min<size_t>(
+            static_cast<size_t>(std::max<SQLSMALLINT>(typeNameBytes, 0)) / sizeof(SQLWCHAR), 127);
+        std::string typeNameText =
+            Utf16ToUtf8(WideView(typeName, typeNameUnits), TConversion::Lenient);
 
         TAdoType adoType = AdoTypeOf(sqlType, isUnsigned == SQL_TRUE, typeNameText);
         int precision = static_cast<int>(std::min<SQLULEN>(columnSize, 0x7fffffff));
@@ -396,11 +454,7 @@ private:
             plan.ValueBytes = sizeof(int64_t);
             plan.Bound = true;
             break;
-        case TFetchKind::Single:
-            plan.CType = SQL_C_FLOAT;
-            plan.ValueBytes = sizeof(float);
-            plan.Bound = true;
-            break;
+        case TFetchKind::Single: // read as double, see AppendBound
         case TFetchKind::Double:
             plan.CType = SQL_C_DOUBLE;
             plan.ValueBytes = sizeof(double);
@@ -419,14 +473,16 @@ private:
             break;
         case TFetchKind::DecimalText:
             plan.CType = SQL_C_CHAR;
-            plan.ValueBytes = std::max<size_t>(80, static_cast<size_t>(std::min<SQLULEN>(columnSize, 1000)) + 4);
+            plan.ValueBytes =
+                std::max<size_t>(80, static_cast<size_t>(std::min<SQLULEN>(columnSize, 1000)) + 4);
             plan.Bound = true;
             break;
         case TFetchKind::WideText: {
             if (FUtf8Text) {
                 plan.Utf8 = true;
                 plan.CType = SQL_C_BINARY;
-                size_t bytes = static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 4;
+                size_t bytes =
+                    static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 4;
                 plan.Bound = columnSize > 0 && bytes <= kMaxBoundValueBytes &&
                              plan.Def.DataType != TFieldType::ftMemo;
                 plan.ValueBytes = std::max<size_t>(bytes, 1);
@@ -434,8 +490,9 @@ private:
             }
             plan.CType = SQL_C_WCHAR;
             // A character may take two UTF-16 units (characters outside the BMP).
-            size_t bytes = (static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 2 + 1) *
-                           sizeof(SQLWCHAR);
+            size_t bytes =
+                (static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes)) * 2 + 1) *
+                sizeof(SQLWCHAR);
             plan.Bound = !FUnsizedText && columnSize > 0 && bytes <= kMaxBoundValueBytes &&
                          plan.Def.DataType != TFieldType::ftMemo;
             plan.ValueBytes = bytes;
@@ -443,7 +500,8 @@ private:
         }
         case TFetchKind::Binary: {
             plan.CType = SQL_C_BINARY;
-            size_t bytes = static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes + 1));
+            size_t bytes =
+                static_cast<size_t>(std::min<SQLULEN>(columnSize, kMaxBoundValueBytes + 1));
             plan.Bound = !FUnsizedText && columnSize > 0 && bytes <= kMaxBoundValueBytes &&
                          plan.Def.DataType != TFieldType::ftBlob;
             plan.ValueBytes = std::max<size_t>(bytes, 1);
@@ -459,12 +517,16 @@ private:
         auto firstChunked = std::find_if(plans.begin(), plans.end(),
                                          [](const TColumnPlan& plan) { return !plan.Bound; });
         bool anyChunked = firstChunked != plans.end();
-        for (auto it = firstChunked; it != plans.end(); ++it) it->Bound = false;
+        for (auto it = firstChunked; it != plans.end(); ++it)
+            it->Bound = false;
 
         size_t rowBytes = 0;
         for (const TColumnPlan& plan : plans)
             if (plan.Bound) rowBytes += plan.ValueBytes + sizeof(SQLLEN);
-        size_t blockRows = anyChunked ? 1 : std::clamp<size_t>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows);
+        size_t blockRows =
+            anyChunked
+                ? 1
+                : std::clamp<size_t>(kBlockBytes / std::max<size_t>(rowBytes, 1), 1, kMaxBlockRows);
 
         SQLULEN fetched = 0;
         std::vector<SQLUSMALLINT> rowStatus(blockRows);
@@ -480,8 +542,7 @@ private:
                    "set the row status array");
         for (TColumnPlan& plan : plans) {
             if (!plan.Bound) continue;
-            plan.Buffer.assign(plan.ValueBytes * blockRows, 0);
-            plan.Indicators.assign(blockRows, 0);
+            AllocateBlock(plan, blockRows);
             stmt.Check(SQLBindCol(stmt.Get(), plan.Number, plan.CType, plan.Buffer.data(),
                                   static_cast<SQLLEN>(plan.ValueBytes), plan.Indicators.data()),
                        "bind a column");
@@ -489,12 +550,21 @@ private:
 
         std::string text;
         for (;;) {
+            for (TColumnPlan& plan : plans)
+                std::fill(plan.Indicators.begin(), plan.Indicators.end(), kUnwritten);
+            std::fill(rowStatus.begin(), rowStatus.end(), SQL_ROW_SUCCESS);
             SQLRETURN rc = SQLFetch(stmt.Get());
             if (rc == SQL_NO_DATA) break;
+            for (const TColumnPlan& plan : plans)
+                if (plan.Bound) CheckGuards(plan, blockRows);
             stmt.Check(rc, "fetch rows");
+            if (fetched > blockRows)
+                throw EDatabaseError(Format("The driver fetched %zu rows into a block of %zu",
+                                            static_cast<size_t>(fetched), blockRows));
             if (packet.RowCount == 0) ReserveFromFirstBlock(stmt, plans, packet, fetched);
             for (size_t row = 0; row < fetched; ++row) {
-                if (rowStatus[row] == SQL_ROW_ERROR) Fail(SQL_HANDLE_STMT, stmt.Get(), "fetch a row");
+                if (rowStatus[row] == SQL_ROW_ERROR)
+                    Fail(SQL_HANDLE_STMT, stmt.Get(), "fetch a row");
                 for (TColumnPlan& plan : plans) {
                     TColumnData& column = packet.Columns[plan.Packet];
                     if (plan.Bound)
@@ -508,19 +578,42 @@ private:
         SQLFreeStmt(stmt.Get(), SQL_UNBIND);
     }
 
+    static void AllocateBlock(TColumnPlan& plan, size_t rows) {
+        size_t bytes = plan.ValueBytes * rows;
+        size_t guard = IsFixedSize(plan.CType) ? std::max(kGuardBytes, bytes) : kGuardBytes;
+        plan.Buffer.assign(bytes + guard, 0);
+        FillGuard(plan.Buffer.data() + bytes, guard);
+        plan.Indicators.assign(rows + kGuardIndicators, kUnwritten);
+    }
+
+    static void CheckGuards(const TColumnPlan& plan, size_t rows) {
+        size_t bytes = plan.ValueBytes * rows;
+        bool values = GuardIntact(plan.Buffer.data() + bytes, plan.Buffer.size() - bytes);
+        bool indicators = std::all_of(plan.Indicators.begin() + static_cast<ptrdiff_t>(rows),
+                                      plan.Indicators.end(),
+                                      [](SQLLEN indicator) { return indicator == kUnwritten; });
+        if (!values || !indicators)
+            throw EDatabaseError(Format("The driver wrote past the %s of column %s (%s)",
+                                        values ? "indicators" : "buffer", plan.Def.Name.c_str(),
+                                        CTypeName(plan.CType)));
+    }
+
     // Drivers that hold the whole result know its row count; reserving for it (text arenas
     // by the first block's average) spares the copies of growing columns.
     static void ReserveFromFirstBlock(const THandle& stmt, const std::vector<TColumnPlan>& plans,
                                       TDataPacket& packet, SQLULEN fetched) {
         SQLLEN expected = -1;
-        if (!SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &expected)) || expected <= 0 || fetched == 0) return;
+        if (!SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &expected)) || expected <= 0 || fetched == 0)
+            return;
         size_t rows = static_cast<size_t>(expected);
         for (const TColumnPlan& plan : plans) {
             size_t arenaBytes = 0;
-            if (plan.Bound && (plan.Def.Storage == TValueStorage::Bytes || plan.Def.Storage == TValueStorage::Decimal)) {
+            if (plan.Bound && (plan.Def.Storage == TValueStorage::Bytes ||
+                               plan.Def.Storage == TValueStorage::Decimal)) {
                 size_t sampleBytes = 0;
                 for (size_t row = 0; row < fetched; ++row)
-                    if (plan.Indicators[row] > 0) sampleBytes += static_cast<size_t>(plan.Indicators[row]);
+                    if (plan.Indicators[row] > 0)
+                        sampleBytes += static_cast<size_t>(plan.Indicators[row]);
                 arenaBytes = sampleBytes / fetched * rows + rows / 8 + 64;
             }
             packet.Columns[plan.Packet].Reserve(rows, arenaBytes);
@@ -533,12 +626,16 @@ private:
             column.AppendNull();
             return;
         }
+        if (indicator == kUnwritten && !IsFixedSize(plan.CType))
+            throw EDatabaseError(Format("The driver gave no length for a value of column %s (%s)",
+                                        plan.Def.Name.c_str(), CTypeName(plan.CType)));
         const char* value = plan.Buffer.data() + row * plan.ValueBytes;
         size_t capacity = plan.ValueBytes;
         if (plan.CType == SQL_C_CHAR || plan.CType == SQL_C_WCHAR)
             capacity -= plan.CType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 1; // the terminator
         if ((plan.CType == SQL_C_CHAR || plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY) &&
-            (indicator == SQL_NO_TOTAL || indicator < 0 || static_cast<size_t>(indicator) > capacity))
+            (indicator == SQL_NO_TOTAL || indicator < 0 ||
+             static_cast<size_t>(indicator) > capacity))
             throw EDatabaseError(Format("A value of column %s is longer than the driver announced",
                                         plan.Def.Name.c_str()));
         switch (plan.Fetch) {
@@ -549,9 +646,12 @@ private:
             break;
         }
         case TFetchKind::Single: {
-            float number;
+            // Fetched as SQL_C_DOUBLE: the MariaDB driver steps SQL_C_FLOAT column arrays by
+            // the size of a double, so a block of floats overran its buffer by half. A
+            // single-precision value widened to double narrows back exactly.
+            double number;
             std::memcpy(&number, value, sizeof number);
-            column.AppendSingle(number);
+            column.AppendSingle(static_cast<float>(number));
             break;
         }
         case TFetchKind::Double: {
@@ -560,7 +660,9 @@ private:
             column.AppendDouble(number);
             break;
         }
-        case TFetchKind::Bit: column.AppendBoolean(*value != 0); break;
+        case TFetchKind::Bit:
+            column.AppendBoolean(*value != 0);
+            break;
         case TFetchKind::WideText: {
             if (plan.Utf8) {
                 std::string_view bytes(value, static_cast<size_t>(indicator));
@@ -572,12 +674,15 @@ private:
             } else {
                 std::string text;
                 size_t units = static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
-                AppendWideAsCodePage(text, WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
+                AppendWideAsCodePage(text,
+                                     WideView(reinterpret_cast<const SQLWCHAR*>(value), units));
                 column.AppendBytes(text);
             }
             break;
         }
-        default: AppendText(plan, std::string_view(value, static_cast<size_t>(indicator)), column); break;
+        default:
+            AppendText(plan, std::string_view(value, static_cast<size_t>(indicator)), column);
+            break;
         }
     }
 
@@ -588,9 +693,9 @@ private:
             uint64_t number = 0;
             for (char c : text) {
                 if (c < '0' || c > '9')
-                    throw EDatabaseError(Format("Column %s holds \"%.*s\", which is no unsigned integer",
-                                                plan.Def.Name.c_str(), static_cast<int>(text.size()),
-                                                text.data()));
+                    throw EDatabaseError(
+                        Format("Column %s holds \"%.*s\", which is no unsigned integer",
+                               plan.Def.Name.c_str(), static_cast<int>(text.size()), text.data()));
                 number = number * 10 + static_cast<uint64_t>(c - '0');
             }
             column.AppendUInt64(number);
@@ -617,8 +722,11 @@ private:
                 column.AppendDateTimeText(text);
             break;
         }
-        case TFetchKind::Binary: column.AppendBytes(text); break;
-        default: break;
+        case TFetchKind::Binary:
+            column.AppendBytes(text);
+            break;
+        default:
+            break;
         }
     }
 
@@ -627,7 +735,9 @@ private:
     static bool GetChunked(const THandle& stmt, SQLUSMALLINT number, SQLSMALLINT cType,
                            std::string& bytes) {
         bytes.clear();
-        std::vector<char> chunk(kChunkBytes);
+        // Kept between calls: a fresh zeroed chunk for every value of every row costs more
+        // than reading most values.
+        thread_local std::vector<char> chunk(kChunkBytes);
         size_t terminator = cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : cType == SQL_C_CHAR ? 1 : 0;
         size_t capacity = chunk.size() - terminator;
         for (;;) {
@@ -648,8 +758,8 @@ private:
 
     static void AppendChunked(const THandle& stmt, const TColumnPlan& plan, TColumnData& column,
                               std::string& bytes) {
-        SQLSMALLINT cType = plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY ? plan.CType
-                                                                                 : SQL_C_CHAR;
+        SQLSMALLINT cType =
+            plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY ? plan.CType : SQL_C_CHAR;
         if (plan.Fetch == TFetchKind::Integer || plan.Fetch == TFetchKind::Single ||
             plan.Fetch == TFetchKind::Double || plan.Fetch == TFetchKind::Bit) {
             AppendFixedByGetData(stmt, plan, column);
@@ -675,19 +785,20 @@ private:
         }
     }
 
-    static void AppendFixedByGetData(const THandle& stmt, const TColumnPlan& plan, TColumnData& column) {
-        char value[16] = {};
-        SQLLEN indicator = 0;
-        stmt.Check(SQLGetData(stmt.Get(), plan.Number, plan.CType, value, sizeof value, &indicator),
-                   "read a value");
-        if (indicator == SQL_NULL_DATA) {
-            column.AppendNull();
-            return;
-        }
-        TColumnPlan single = plan;
-        single.Buffer.assign(value, value + sizeof value);
-        single.ValueBytes = sizeof value;
-        single.Indicators.assign(1, indicator);
+    // The same buffer layout, guard and indicator handling as a bound block of one row.
+    static void AppendFixedByGetData(const THandle& stmt, const TColumnPlan& plan,
+                                     TColumnData& column) {
+        TColumnPlan single;
+        single.Number = plan.Number;
+        single.Def.Name = plan.Def.Name;
+        single.Fetch = plan.Fetch;
+        single.CType = plan.CType;
+        single.ValueBytes = plan.ValueBytes;
+        AllocateBlock(single, 1);
+        SQLRETURN rc = SQLGetData(stmt.Get(), single.Number, single.CType, single.Buffer.data(),
+                                  static_cast<SQLLEN>(single.ValueBytes), single.Indicators.data());
+        CheckGuards(single, 1);
+        stmt.Check(rc, "read a value");
         AppendBound(single, 0, column);
     }
 
@@ -714,6 +825,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TDatabase> CreateDatabase() { return std::make_unique<TOdbcDatabase>(); }
+std::unique_ptr<TDatabase> CreateDatabase() {
+    return std::make_unique<TOdbcDatabase>();
+}
 
 } // namespace platform
