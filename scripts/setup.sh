@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(qt6-base-dev qt6-base-dev-tools unixodbc unixodbc-dev odbc-mariadb tdsodbc
   libsqliteodbc mariadb-server mariadb-client libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libbenchmark-dev fonts-noto-cjk xvfb xauth xdotool imagemagick
-  cmake g++ make pkg-config sqlite3)
+  cmake g++ make pkg-config sqlite3 valgrind)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

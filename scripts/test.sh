@@ -6,12 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 scripts/setup.sh
-if ! command -v valgrind >/dev/null; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends valgrind >/dev/null
-fi
 jobs=$(nproc)
 
 cmake -S . -B build -DQUORVEL_WERROR=ON >/dev/null

@@ -230,15 +230,7 @@ TEST_F(TFidelityTest, ScriptGoesToStandardOutputAndPartialFilesAreRemoved) {
 // both encodings. Each script must give the rows back exactly, and paths that select the
 // same columns must write the same bytes.
 TEST_F(TFidelityTest, EveryPathGivesTheSameRowsBack) {
-    std::string create = "CREATE TABLE grid (id int PRIMARY KEY";
-    std::string values = "INSERT INTO grid SELECT n";
-    for (const TGridColumn& column : kGrid) {
-        create += std::string(", ") + column.Name + " " + column.Type;
-        values += std::string(", ") + column.Value;
-    }
-    Db->ExecuteCommand(CP(create + ")"));
-    Db->ExecuteCommand(CP(values + " FROM (SELECT CAST(seq AS SIGNED) AS n FROM seq_1_to_" +
-                          std::to_string(kGridRows) + ") s"));
+    CreateGrid(*Db);
     std::vector<std::string> all, withoutPad;
     for (const TGridColumn& column : kGrid) {
         all.push_back(column.Name);
