@@ -358,7 +358,7 @@ TDataPacket OpenSelectQuery(platform::TDatabase& database, const std::string& st
                             TDialect dialect) {
     TSelectionQuery query = InsertSelectionColumn(statement, dialect);
     if (!query.Inserted) throw EDatabaseError(Format("Field '%s' not found", kSelectionField));
-    TDataPacket packet = database.OpenQuery(query.Statement, "");
+    TDataPacket packet = database.OpenQuery(query.Statement);
     // The column at the rewrite's place must be the one it added; anything else would be a
     // user column about to be overwritten by the ticks.
     if (packet.Fields.empty())

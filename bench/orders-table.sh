@@ -19,3 +19,17 @@ INSERT INTO $1 SELECT seq, CONCAT('ORD-', LPAD(seq, 8, '0')),
 FROM seq_1_to_$2;
 SQL
 }
+# fill_readings TABLE ROWS: ROWS rows of the kinds fetched as fixed-size values and bytes:
+# floats, doubles, bits, years, binary, with NULLs in every third row.
+fill_readings() {
+  mariadb "${client[@]}" "$QUORVEL_TEST_DB_NAME" <<SQL
+DROP TABLE IF EXISTS $1;
+CREATE TABLE $1 (
+  id int PRIMARY KEY, sensor smallint, value float, mean double, ok bit(1), flags bit(8),
+  yr year, raw varbinary(16), digest binary(8), taken timestamp(3) NULL);
+INSERT INTO $1 SELECT seq, seq % 500, IF(seq % 3 = 0, NULL, seq / 7), seq / 13, IF(seq % 3 = 1, NULL, seq % 2),
+  seq % 256, 1901 + seq % 255, IF(seq % 3 = 2, NULL, UNHEX(CONCAT(LPAD(HEX(seq), 8, '0'), '005C27FF'))),
+  UNHEX(LPAD(HEX(seq * 2654435761), 16, '0')), FROM_UNIXTIME(1000000000 + seq * 37.123)
+FROM seq_1_to_$2;
+SQL
+}

@@ -29,10 +29,9 @@ public:
     // in catalogue order, names only.
     virtual void GetTableNames(TStrings& tables) = 0;
 
-    // Runs a statement that returns rows and delivers all of them. The column named
-    // writableField (if any) is marked writable; other columns keep the provider's flag.
-    virtual TDataPacket OpenQuery(const std::string& statement,
-                                  const std::string& writableField) = 0;
+    // Runs a statement that returns rows and delivers all of them; columns carry the
+    // provider's updatable flag.
+    virtual TDataPacket OpenQuery(const std::string& statement) = 0;
 
     // Runs a statement as a command; returns the affected rows (-1 when the driver cannot
     // tell, 0 for statements that touch no rows).

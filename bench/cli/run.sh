@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# quorvel export against mysqldump on a MariaDB table of 200,000 rows x 10 mixed columns:
-# five runs each, alternating; prints the medians, the ratio and quorvel's peak memory.
+# quorvel export against mysqldump on a MariaDB table of 200,000 rows x 10 columns: five runs
+# each, alternating; prints the medians, the ratio and quorvel's peak memory. SHAPE=orders
+# (default: text with Chinese, decimals, dates) or SHAPE=readings (floats, bits, years, binary).
 # Builds into build-bench/ and starts its own throwaway server unless one is running
 # (QUORVEL_TEST_DB_PORT set by scripts/test-db.sh).
 set -euo pipefail
@@ -11,7 +12,12 @@ runs=${RUNS:-5}
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench -j2 --target quorvel quorvel_peak_rss >/dev/null
 . bench/orders-table.sh
-fill_orders bench_orders "$rows"
+shape=${SHAPE:-orders}
+case "$shape" in
+  orders) fill_orders bench_orders "$rows" ;;
+  readings) fill_readings bench_orders "$rows" ;;
+  *) echo "SHAPE is orders or readings" >&2; exit 2 ;;
+esac
 out=$(mktemp -d)
 measure() { # prints wall seconds and peak KiB of one run
   local line
@@ -31,7 +37,7 @@ for i in $(seq 1 "$runs"); do
 done
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 q=$(median "${ours[@]}"); m=$(median "${theirs[@]}"); p=$(median "${peaks[@]}")
-echo "rows: $rows x 10 columns, runs: $runs each (alternating)"
+echo "shape: $shape, rows: $rows x 10 columns, runs: $runs each (alternating)"
 echo "quorvel export: ${ours[*]} s -> median $q s, peak memory median $((p / 1024)) MiB"
 echo "mysqldump:      ${theirs[*]} s -> median $m s"
 echo "ratio: $(awk -v q="$q" -v m="$m" 'BEGIN {printf "%.2f", q / m}')x (target <= 1.2x)"

@@ -255,7 +255,7 @@ public:
         FUtf8Text = false;
         if (driver.find("maodbc") != std::string::npos ||
             driver.find("myodbc") != std::string::npos) {
-            TDataPacket charset = OpenQuery("SELECT @@character_set_results", "");
+            TDataPacket charset = OpenQuery("SELECT @@character_set_results");
             if (charset.RowCount == 1 && !charset.Columns[0].IsNull(0)) {
                 std::string name = LowerCase(charset.Columns[0].Bytes(0));
                 FUtf8Text = name == "utf8mb4" || name == "utf8" || name == "utf8mb3";
@@ -294,7 +294,7 @@ public:
         }
     }
 
-    TDataPacket OpenQuery(const std::string& statement, const std::string& writableField) override {
+    TDataPacket OpenQuery(const std::string& statement) override {
         RequireOpen();
         THandle stmt(SQL_HANDLE_STMT, FDbc.Get());
         ExecDirect(stmt, statement);
@@ -305,7 +305,7 @@ public:
         TDataPacket packet;
         std::vector<TColumnPlan> plans;
         for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(columnCount); ++number) {
-            std::optional<TColumnPlan> plan = DescribeColumn(stmt, number, writableField);
+            std::optional<TColumnPlan> plan = DescribeColumn(stmt, number);
             if (!plan) continue;
             plan->Packet = packet.Fields.size();
             packet.AddField(plan->Def);
@@ -387,8 +387,7 @@ private:
         return rc;
     }
 
-    std::optional<TColumnPlan> DescribeColumn(const THandle& stmt, SQLUSMALLINT number,
-                                              const std::string& writableField) {
+    std::optional<TColumnPlan> DescribeColumn(const THandle& stmt, SQLUSMALLINT number) {
         TColumnPlan plan;
         plan.Number = number;
         SQLSMALLINT sqlType = 0, decimalDigits = 0, nullable = 0;
@@ -440,8 +439,7 @@ private:
         plan.Def.Precision = precision;
         plan.Def.Scale = decimalDigits;
         plan.Def.AutoIncrement = autoIncrement == SQL_TRUE;
-        bool writable = !writableField.empty() && SameText(plan.Def.Name, writableField);
-        plan.Def.ReadOnly = !writable && updatable == SQL_ATTR_READONLY;
+        plan.Def.ReadOnly = updatable == SQL_ATTR_READONLY;
         PlanBuffer(plan, columnSize);
         return plan;
     }

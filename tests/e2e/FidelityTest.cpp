@@ -80,7 +80,7 @@ protected:
         std::string a = "`" + DatabaseName() + "`." + QuoteName(table, TDialect::dMysql);
         std::string b = "`" + FCopy + "`." + QuoteName(table, TDialect::dMysql);
         auto count = [&](const std::string& from) {
-            TDataPacket packet = Db->OpenQuery("SELECT COUNT(*) FROM " + from, "");
+            TDataPacket packet = Db->OpenQuery("SELECT COUNT(*) FROM " + from);
             return packet.Columns[0].Int64(0);
         };
         if (count(a) != count(b))
@@ -94,14 +94,13 @@ protected:
                                " AS BINARY) <=> CAST(y." + name + " AS BINARY))";
             TDataPacket packet =
                 Db->OpenQuery("SELECT x.id FROM " + a + " x LEFT JOIN " + b +
-                                  " y ON x.id = y.id WHERE y.id IS NULL OR NOT (" + same + ")",
-                              "");
+                              " y ON x.id = y.id WHERE y.id IS NULL OR NOT (" + same + ")");
             if (packet.RowCount > 0)
                 differences.push_back(column + " (row id " +
                                       std::to_string(packet.Columns[0].Int64(0)) + ")");
         }
         if (!wholeTable) return differences;
-        TDataPacket sums = Db->OpenQuery("CHECKSUM TABLE " + a + ", " + b, "");
+        TDataPacket sums = Db->OpenQuery("CHECKSUM TABLE " + a + ", " + b);
         if (sums.RowCount != 2 || sums.Columns[1].Int64(0) != sums.Columns[1].Int64(1))
             differences.push_back("table checksum");
         return differences;

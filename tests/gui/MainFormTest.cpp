@@ -247,7 +247,7 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     EXPECT_EQ(model.index(1, 4).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     ClickCell(1, 4);
     EXPECT_EQ(model.index(1, 4).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-    TDataPacket stored = Db->OpenQuery("select active from items where id = 2", "");
+    TDataPacket stored = Db->OpenQuery("select active from items where id = 2");
     EXPECT_FALSE(stored.Columns[0].Boolean(0));
     ClickCell(1, 4);
     EXPECT_EQ(model.index(1, 4).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);

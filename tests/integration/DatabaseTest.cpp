@@ -129,7 +129,7 @@ TEST_F(TMariaDbTest, TypedQueryDeliversExactValuesAndKinds) {
     // The driver's wide text stops at a NUL character; text arrives whole nonetheless.
     Db->ExecuteCommand("CREATE TABLE nul (v varchar(10), t longtext)");
     Db->ExecuteCommand(CP("INSERT INTO nul VALUES ('a\\0b中', 'c\\0d😀')"));
-    TDataPacket nul = Db->OpenQuery("select v, t from nul", "");
+    TDataPacket nul = Db->OpenQuery("select v, t from nul");
     EXPECT_EQ(nul.Columns[0].Bytes(0), CP(std::string("a\0b中", 6)));
     EXPECT_EQ(nul.Columns[1].Bytes(0), CP(std::string("c\0d😀", 7)));
 
@@ -145,7 +145,7 @@ TEST_F(TMariaDbTest, ZeroDatesKeepTheServerText) {
     Db->ExecuteCommand("CREATE TABLE z (d date, dt datetime)");
     Db->ExecuteCommand(
         "INSERT INTO z VALUES ('0000-00-00', '0000-00-00 00:00:00'), ('2024-00-10', NULL)");
-    TDataPacket packet = Db->OpenQuery("select d, dt from z", "");
+    TDataPacket packet = Db->OpenQuery("select d, dt from z");
     ASSERT_EQ(packet.RowCount, 2u);
     EXPECT_TRUE(packet.Columns[0].HasDateTimeText(0));
     EXPECT_EQ(packet.Columns[0].Bytes(0), "0000-00-00");
@@ -164,7 +164,7 @@ TEST_F(TMariaDbTest, LargeValuesAndManyBlocksArriveWhole) {
     for (int i = 0; i < 300000; ++i)
         blobHex += Format("%02X", (i * 7) & 0xFF);
     Db->ExecuteCommand(CP("INSERT INTO big VALUES (1, '" + text + "', 0x" + blobHex + ")"));
-    TDataPacket packet = Db->OpenQuery("select tx, bl from big", "");
+    TDataPacket packet = Db->OpenQuery("select tx, bl from big");
     ASSERT_EQ(packet.RowCount, 1u);
     EXPECT_EQ(packet.Columns[0].Bytes(0), CP(text));
     std::string_view blob = packet.Columns[1].Bytes(0);
@@ -202,7 +202,7 @@ TEST_F(TMariaDbTest, CommandsReportAffectedRowsAndRejectedStatementsTheServerTex
     EXPECT_NE(error.find("no_such_table' doesn't exist"), std::string::npos) << error;
     error = ErrorOf([&] { ExecStatement(*Db, "updat c set id = 1"); });
     EXPECT_NE(error.find("You have an error in your SQL syntax"), std::string::npos) << error;
-    error = ErrorOf([&] { Db->OpenQuery("set @a = 1", ""); });
+    error = ErrorOf([&] { Db->OpenQuery("set @a = 1"); });
     EXPECT_EQ(error, "The statement returned no rows to show");
 }
 

@@ -247,7 +247,7 @@ private:
 
     void Check(const std::string& statement) {
         SCOPED_TRACE(statement);
-        TDataPacket packet = FDb.OpenQuery(Cp(statement), "");
+        TDataPacket packet = FDb.OpenQuery(Cp(statement));
         ASSERT_EQ(packet.RowCount, FTruth.size());
         for (size_t f = 0; f < packet.Fields.size(); ++f) {
             const TFieldDef& field = packet.Fields[f];
