@@ -235,6 +235,37 @@ TEST(InsertSelectionColumn, OneBareStarBranchPutsTheColumnLastInEveryBranch) {
     });
 }
 
+// Where the dialects read quotes, comments and multibyte characters differently, a "select"
+// or "union" inside them must stay text.
+TEST(InsertSelectionColumn, EachDialectReadsItsOwnQuotesCommentsAndCharacters) {
+    ExpectRewrites({
+        // T-SQL has no backslash escapes: the string ends after the backslash.
+        {"select 'C:\\' as p union select 'x' from t", mssql,
+         "select $, 'C:\\' as p union select $, 'x' from t", first},
+        // MySQL's does: \' is part of the string.
+        {"select 'it\\' union select 1' as p from t", mysql,
+         "select $, 'it\\' union select 1' as p from t", first},
+        // A lone CR ends a line comment, as in the window's own statements.
+        {"select -- note\r* from t union select * from u", mysql,
+         "select -- note\r*, $ from t union select *, $ from u", last},
+        // A bare [ opens no name in MySQL, so what follows it is read as keywords.
+        {"select a [union select b] from t", mysql, "select $, a [union select $, b] from t",
+         first},
+        {"select [union select b] from t", mssql, "select $, [union select b] from t", first},
+        // 昞 (95 5C) and 揮 (93 5D): the trail byte escapes nothing and closes nothing.
+        {"select '\x95\x5C' union select 2", mysql, "select $, '\x95\x5C' union select $, 2",
+         first},
+        {"select [\x93\x5D union select 2] from t", mssql,
+         "select $, [\x93\x5D union select 2] from t", first},
+        {"select `\x81\x60 union select 2` from t", mysql,
+         "select $, `\x81\x60 union select 2` from t", first},
+        // Parentheses nest in TOP.
+        {"select top ((5)) a from t", mssql, "select top ((5)) $, a from t", first},
+        {"select top (select max(n) from u) a from t union select top 1 b from v", mssql,
+         "select top (select max(n) from u) $, a from t union select top 1 $, b from v", first},
+    });
+}
+
 TEST(InsertSelectionColumn, LeavesCommandsAndUnbalancedQueriesAlone) {
     std::string deep = std::string(1000, '(') + "select 1" + std::string(1000, ')');
     const std::vector<std::pair<std::string, TDialect>> unchanged = {
