@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 
 #include "FakeHost.h"
@@ -134,7 +135,8 @@ TEST(Undo, IndentationIsOneGroupBothWays) {
     for (const auto& op : host.Screen().OpsOf(platform::headless::TCanvasOpKind::Text))
         if (op.Rect.Left <= memo.LeftMargin()) ++paintsPerRow[op.Y];
     EXPECT_EQ(paintsPerRow.size(), 5u);
-    for (const auto& [y, paints] : paintsPerRow) EXPECT_EQ(paints, 1) << "row at " << y;
+    for (const auto& [y, paints] : paintsPerRow)
+        EXPECT_EQ(paints, 1) << "row at " << y;
     EXPECT_FALSE(memo.CanUndo());
     EXPECT_EQ(memo.Selection().RLength(), 0);
     // The caret stands after the rightmost restored text.
@@ -206,4 +208,77 @@ TEST(Undo, AppendedLinesAreOneInsertionRecord) {
     EXPECT_EQ(memo.UndoTextBytes(), script.size());
     memo.Undo();
     EXPECT_EQ(memo.Text(), script);
+}
+
+// A group whose other half the history limit dropped during its own undo leaves the editor
+// notifying again: the next edit reports its change.
+TEST(Undo, AGroupCutShortByTheLimitTurnsNotificationsBackOn) {
+    TMemoComponent memo;
+    memo.SetText("a\r\nb");
+    memo.ClearUndo();
+    memo.SelectAll();
+    memo.IndentSelection(1); // marker, two insertions of a tab, marker: 0 bytes held
+    ASSERT_EQ(memo.Text(), "\ta\r\n\tb");
+    memo.SetUndoLimit(1);
+    memo.Undo(); // the second tab's record overflows the limit mid-group
+    EXPECT_FALSE(memo.LockNotify());
+    int changes = 0;
+    memo.OnChange = [&](TMemoComponent&) { ++changes; };
+    memo.Selection().SetRStart(1);
+    memo.Selection().SetREnd(1);
+    memo.Selection().SetText("z");
+    EXPECT_EQ(changes, 1);
+}
+
+// The byte count of the history always equals the bytes its records hold, whatever merges,
+// clears the redo side or trims: random edits, undos, redos and limits, seed printed.
+TEST(Undo, TheHistorysByteCountMatchesItsRecordsThroughRandomEdits) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        TMemoComponent memo;
+        memo.SetText("one\r\ntwo\r\nthree");
+        for (int step = 0; step < 200; ++step) {
+            int length = memo.TextLength();
+            int pos = 1 + pick(length + 1);
+            memo.Selection().SetRStart(pos);
+            memo.Selection().SetREnd(pos - 1);
+            switch (pick(8)) {
+            case 0:
+                Type(memo, std::string(1 + pick(3), static_cast<char>('a' + pick(26))));
+                break;
+            case 1:
+                if (pos > 1) Backspace(memo);
+                break;
+            case 2:
+            case 3:
+                for (int i = pick(4); i >= 0 && memo.Selection().RStart() <= memo.TextLength(); --i)
+                    DeleteForward(memo);
+                break;
+            case 4:
+                memo.Undo();
+                break;
+            case 5:
+                memo.Redo();
+                break;
+            case 6:
+                memo.SetUndoLimit(pick(3) == 0 ? static_cast<size_t>(4 + pick(20))
+                                               : size_t(1) << 20);
+                break;
+            case 7:
+                memo.SelectAll();
+                memo.IndentSelection(pick(2) == 0 ? 1 : -1);
+                break;
+            }
+            size_t held = 0;
+            for (const TUndoOperation& op : memo.UndoList())
+                held += op.Text.size();
+            for (const TUndoOperation& op : memo.RedoList())
+                held += op.Text.size();
+            ASSERT_EQ(memo.UndoTextBytes(), held) << "step " << step;
+            ASSERT_LE(held, memo.UndoLimit()) << "step " << step;
+            ASSERT_FALSE(memo.LockNotify()) << "step " << step;
+        }
+    }
 }
