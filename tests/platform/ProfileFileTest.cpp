@@ -162,6 +162,11 @@ TEST(ProfileFile, EraseSectionAndDeleteKey) {
     DeleteProfileKey(path, "Option", "absent");
     EXPECT_EQ(ReadBytes(path), "[Option]\r\ndbtype=0\r\n");
 
+    // A repeated section right after the erased one goes too.
+    WriteBytes(path, "; head\r\n[dbstr]\r\ndbstr=A\r\n[DbStr]\r\ndbstr=B\r\n[dbstr]\r\n[x]\r\nk=v\r\n");
+    EraseProfileSection(path, "DBSTR");
+    EXPECT_EQ(ReadBytes(path), "; head\r\n[x]\r\nk=v\r\n");
+
     // Nothing to erase: no file appears.
     std::string none = folder.Path() + "none.ini";
     EraseProfileSection(none, "dbstr");
