@@ -5,6 +5,7 @@
 #include "app/Query.h"
 #include "app/Settings.h"
 #include "app/WindowText.h"
+#include "base/ConnectionSecrets.h"
 #include "base/Format.h"
 
 TConnectOutcome ConnectAndRecordHistory(platform::TDatabase& database,
@@ -30,7 +31,8 @@ TConnectOutcome ConnectAndRecordHistory(platform::TDatabase& database,
         ConnectDatabase(database, connectionText, tables);
     } catch (const std::exception& error) {
         outcome.Status = CodePageText("数据库连接失败");
-        outcome.Message = CodePageText("数据库连接失败!原因:") + error.what();
+        outcome.Message = CodePageText("数据库连接失败!原因:") +
+                          MaskConnectionPasswords(error.what(), connectionText);
         return outcome;
     }
     outcome.Connected = true;

@@ -14,14 +14,15 @@
 #include "app/ui/BusyCursor.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/QtText.h"
+#include "base/ConnectionSecrets.h"
 
 TConnectionDialog::TConnectionDialog(const std::string& current, TMessageBoxes& messages,
                                      TDatabaseFactory createDatabase, QWidget* parent)
     : QDialog(parent), FMessages(messages), FCreateDatabase(std::move(createDatabase)) {
     setWindowTitle(QStringLiteral("新建连接"));
     cbbKind = new QComboBox(this);
-    cbbKind->addItems({QStringLiteral("SQL Server"), QStringLiteral("MySQL/MariaDB"),
-                       QStringLiteral("SQLite")});
+    cbbKind->addItems(
+        {QStringLiteral("SQL Server"), QStringLiteral("MySQL/MariaDB"), QStringLiteral("SQLite")});
     edtServer = new QLineEdit(this);
     edtPort = new QLineEdit(this);
     edtDatabase = new QLineEdit(this);
@@ -58,10 +59,12 @@ TConnectionDialog::TConnectionDialog(const std::string& current, TMessageBoxes& 
 
     SetFields(ParseConnectionString(current));
     connect(cbbKind, &QComboBox::currentIndexChanged, this, [this] {
-        edtPort->setText(ToQString(DefaultPort(static_cast<TConnectionKind>(cbbKind->currentIndex()))));
+        edtPort->setText(
+            ToQString(DefaultPort(static_cast<TConnectionKind>(cbbKind->currentIndex()))));
         KindChanged();
     });
-    connect(btnTest, &QPushButton::clicked, this, [this] { FMessages.Guard([this] { btnTestClick(); }); });
+    connect(btnTest, &QPushButton::clicked, this,
+            [this] { FMessages.Guard([this] { btnTestClick(); }); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnBrowse, &QPushButton::clicked, this, [this] {
@@ -104,7 +107,9 @@ void TConnectionDialog::SetFields(const TConnectionFields& fields) {
     KindChanged();
 }
 
-std::string TConnectionDialog::ConnectionString() const { return ComposeConnectionString(Fields()); }
+std::string TConnectionDialog::ConnectionString() const {
+    return ComposeConnectionString(Fields());
+}
 
 void TConnectionDialog::btnTestClick() {
     std::string text = ConnectionString();
@@ -115,7 +120,8 @@ void TConnectionDialog::btnTestClick() {
         database->Open();
         database->Close();
     } catch (const std::exception& error) {
-        FMessages.ShowMessage(CodePageText("测试连接失败!原因:") + error.what());
+        FMessages.ShowMessage(CodePageText("测试连接失败!原因:") +
+                              MaskConnectionPasswords(error.what(), text));
         return;
     }
     FMessages.ShowMessage(CodePageText("测试连接成功。"));

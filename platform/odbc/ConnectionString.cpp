@@ -12,12 +12,16 @@ namespace {
 
 using TPairs = std::vector<std::pair<std::string, std::string>>;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string TrimBlanks(std::string_view text) {
     size_t start = 0, end = text.size();
-    while (start < end && IsBlank(text[start])) ++start;
-    while (end > start && IsBlank(text[end - 1])) --end;
+    while (start < end && IsBlank(text[start]))
+        ++start;
+    while (end > start && IsBlank(text[end - 1]))
+        --end;
     return std::string(text.substr(start, end - start));
 }
 
@@ -34,10 +38,42 @@ std::string NormalKey(std::string_view key) {
     return LowerCase(result);
 }
 
+bool IsPasswordKey(std::string_view key) {
+    std::string normal = NormalKey(key);
+    return normal == "pwd" || normal == "password";
+}
+
+// Messages name keys but never repeat a password: a piece after a password key, up to the
+// next key, may be the rest of a password that held ';' without quotes or braces.
+std::string KeyForMessage(const std::string& key, const std::string& passwordKeyBefore) {
+    if (passwordKeyBefore.empty()) return "\"" + key + "\"";
+    return "the key after \"" + passwordKeyBefore + "\"";
+}
+
+// The password key that ends an Extended Properties value ("...;PWD="): a quote in the
+// password closed the outer value, and what follows belongs to that password.
+std::string TrailingPasswordKey(const std::string& value) {
+    size_t start = value.rfind(';');
+    std::string_view last =
+        std::string_view(value).substr(start == std::string::npos ? 0 : start + 1);
+    size_t equals = last.find('=');
+    if (equals == std::string::npos || !IsPasswordKey(last.substr(0, equals))) return "";
+    return TrimBlanks(last.substr(0, equals));
+}
+
+std::string KeylessPieceMessage(const std::string& piece, const std::string& passwordKeyBefore,
+                                const char* enclosing) {
+    if (passwordKeyBefore.empty())
+        return Format("The connection text has a key without a value: \"%s\"", piece.c_str());
+    return Format("The value of \"%s\" in the connection text holds ';' or ends early; "
+                  "enclose it in %s",
+                  passwordKeyBefore.c_str(), enclosing);
+}
+
 // Reads a value up to its closing character (doubled, it stands for itself) and leaves pos
-// after it.
+// after it. keyName is the key as messages may show it.
 std::string ReadEnclosedValue(const std::string& text, size_t& pos, char closing,
-                              const std::string& key, const char* closingName) {
+                              const std::string& keyName, const char* closingName) {
     std::string value;
     while (pos < text.size()) {
         if (text[pos] == closing) {
@@ -51,18 +87,20 @@ std::string ReadEnclosedValue(const std::string& text, size_t& pos, char closing
         }
         value += text[pos++];
     }
-    throw EDatabaseError(Format("The value of \"%s\" in the connection text has no closing %s",
-                                key.c_str(), closingName));
+    throw EDatabaseError(Format("The value of %s in the connection text has no closing %s",
+                                keyName.c_str(), closingName));
 }
 
 // OLE DB syntax: key=value pairs split at ';'; "==" in a key is a literal '='; a value may be
 // quoted with " or ' (the quote doubled inside).
 TPairs ParseOleDb(const std::string& text) {
     TPairs pairs;
+    std::string passwordKeyBefore;
     size_t pos = 0;
     const size_t n = text.size();
     while (pos < n) {
-        while (pos < n && (IsBlank(text[pos]) || text[pos] == ';')) ++pos;
+        while (pos < n && (IsBlank(text[pos]) || text[pos] == ';'))
+            ++pos;
         if (pos >= n) break;
         std::string key;
         while (pos < n) {
@@ -78,21 +116,26 @@ TPairs ParseOleDb(const std::string& text) {
             key += text[pos++];
         }
         if (pos >= n || text[pos] != '=')
-            throw EDatabaseError(Format("The connection text has a key without a value: \"%s\"",
-                                        TrimBlanks(key).c_str()));
+            throw EDatabaseError(KeylessPieceMessage(TrimBlanks(key), passwordKeyBefore, "quotes"));
         ++pos;
-        while (pos < n && IsBlank(text[pos])) ++pos;
+        while (pos < n && IsBlank(text[pos]))
+            ++pos;
         std::string value;
         if (pos < n && (text[pos] == '"' || text[pos] == '\'')) {
             char quote = text[pos++];
-            value = ReadEnclosedValue(text, pos, quote, TrimBlanks(key), "quote");
-            while (pos < n && text[pos] != ';') ++pos;
+            value = ReadEnclosedValue(text, pos, quote,
+                                      KeyForMessage(TrimBlanks(key), passwordKeyBefore), "quote");
+            while (pos < n && text[pos] != ';')
+                ++pos;
         } else {
             size_t start = pos;
-            while (pos < n && text[pos] != ';') ++pos;
+            while (pos < n && text[pos] != ';')
+                ++pos;
             value = TrimBlanks(std::string_view(text).substr(start, pos - start));
         }
-        pairs.emplace_back(TrimBlanks(key), value);
+        key = TrimBlanks(key);
+        passwordKeyBefore = IsPasswordKey(key) ? key : "";
+        pairs.emplace_back(key, value);
     }
     return pairs;
 }
@@ -100,28 +143,36 @@ TPairs ParseOleDb(const std::string& text) {
 // ODBC syntax: key=value pairs split at ';'; a value in braces may hold ';' ("}}" is '}').
 TPairs ParseOdbc(const std::string& text) {
     TPairs pairs;
+    std::string passwordKeyBefore;
     size_t pos = 0;
     const size_t n = text.size();
     while (pos < n) {
-        while (pos < n && (IsBlank(text[pos]) || text[pos] == ';')) ++pos;
+        while (pos < n && (IsBlank(text[pos]) || text[pos] == ';'))
+            ++pos;
         if (pos >= n) break;
         size_t keyStart = pos;
-        while (pos < n && text[pos] != '=' && text[pos] != ';') ++pos;
+        while (pos < n && text[pos] != '=' && text[pos] != ';')
+            ++pos;
         std::string key = TrimBlanks(std::string_view(text).substr(keyStart, pos - keyStart));
         if (pos >= n || text[pos] != '=')
-            throw EDatabaseError(Format("The connection text has a key without a value: \"%s\"", key.c_str()));
+            throw EDatabaseError(KeylessPieceMessage(key, passwordKeyBefore, "braces"));
         ++pos;
-        while (pos < n && IsBlank(text[pos])) ++pos;
+        while (pos < n && IsBlank(text[pos]))
+            ++pos;
         std::string value;
         if (pos < n && text[pos] == '{') {
             ++pos;
-            value = ReadEnclosedValue(text, pos, '}', key, "brace");
-            while (pos < n && text[pos] != ';') ++pos;
+            value =
+                ReadEnclosedValue(text, pos, '}', KeyForMessage(key, passwordKeyBefore), "brace");
+            while (pos < n && text[pos] != ';')
+                ++pos;
         } else {
             size_t start = pos;
-            while (pos < n && text[pos] != ';') ++pos;
+            while (pos < n && text[pos] != ';')
+                ++pos;
             value = TrimBlanks(std::string_view(text).substr(start, pos - start));
         }
+        passwordKeyBefore = IsPasswordKey(key) ? key : "";
         pairs.emplace_back(key, value);
     }
     return pairs;
@@ -160,7 +211,8 @@ bool IsInstalled(const std::string& driver, const std::vector<std::string>& inst
 
 // A driver name as Windows machines have it, replaced by the installed driver for the same
 // database when it is not installed itself.
-std::string InstalledDriverFor(const std::string& driver, const std::vector<std::string>& installed) {
+std::string InstalledDriverFor(const std::string& driver,
+                               const std::vector<std::string>& installed) {
     if (IsInstalled(driver, installed)) return driver;
     std::string lower = LowerCase(driver);
     if (Contains(lower, "mysql") || Contains(lower, "mariadb")) return "MariaDB Unicode";
@@ -179,14 +231,30 @@ bool IsTrue(const std::string& value) {
 // OLE DB keys that only tune the provider's behaviour and have no ODBC meaning that
 // changes what the program reads.
 bool IsIgnorableKey(const std::string& key) {
-    static const char* const keys[] = {
-        "persist security info", "auto translate", "packet size", "workstation id",
-        "application name", "use procedure for prepare", "use encryption for data",
-        "trustservercertificate", "trust server certificate", "connect timeout",
-        "general timeout", "locale identifier", "mode", "datatypecompatibility",
-        "mars connection", "ole db services", "prompt", "window handle",
-        "tag with column collation when possible", "failover partner",
-        "network library", "network", "current language", "language"};
+    static const char* const keys[] = {"persist security info",
+                                       "auto translate",
+                                       "packet size",
+                                       "workstation id",
+                                       "application name",
+                                       "use procedure for prepare",
+                                       "use encryption for data",
+                                       "trustservercertificate",
+                                       "trust server certificate",
+                                       "connect timeout",
+                                       "general timeout",
+                                       "locale identifier",
+                                       "mode",
+                                       "datatypecompatibility",
+                                       "mars connection",
+                                       "ole db services",
+                                       "prompt",
+                                       "window handle",
+                                       "tag with column collation when possible",
+                                       "failover partner",
+                                       "network library",
+                                       "network",
+                                       "current language",
+                                       "language"};
     return std::any_of(std::begin(keys), std::end(keys),
                        [&](const char* ignorable) { return key == ignorable; });
 }
@@ -213,37 +281,64 @@ std::string TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& 
 
     std::string driver, dsn, server, port, database, uid, pwd, location, dataSource;
     TPairs extra; // ODBC keys from Extended Properties, kept in their order
+    std::string passwordKeyBefore;
     for (const auto& [rawKey, value] : pairs) {
         std::string key = NormalKey(rawKey);
+        std::string keyBefore = std::exchange(passwordKeyBefore, IsPasswordKey(rawKey) ? rawKey
+                                                                 : key == "extended properties"
+                                                                     ? TrailingPasswordKey(value)
+                                                                     : std::string());
         if (key == "provider") continue;
-        if (key == "data source") dataSource = value;
+        if (key == "data source")
+            dataSource = value;
         else if (key == "server" || key == "address" || key == "addr" || key == "network address")
             server = value;
-        else if (key == "location") location = value;
-        else if (key == "initial catalog" || key == "database") database = value;
-        else if (key == "user id" || key == "uid" || key == "user") uid = value;
-        else if (key == "password" || key == "pwd") pwd = value;
-        else if (key == "port") port = value;
-        else if (key == "driver") driver = value;
-        else if (key == "dsn") dsn = value;
+        else if (key == "location")
+            location = value;
+        else if (key == "initial catalog" || key == "database")
+            database = value;
+        else if (key == "user id" || key == "uid" || key == "user")
+            uid = value;
+        else if (key == "password" || key == "pwd")
+            pwd = value;
+        else if (key == "port")
+            port = value;
+        else if (key == "driver")
+            driver = value;
+        else if (key == "dsn")
+            dsn = value;
         else if (key == "integrated security" || key == "trusted_connection") {
             if (IsTrue(value))
-                throw EDatabaseError(Format("\"%s=%s\" (Windows authentication) cannot be used here; "
-                                            "give User ID and Password instead",
-                                            TrimBlanks(rawKey).c_str(), value.c_str()));
+                throw EDatabaseError(
+                    Format("\"%s=%s\" (Windows authentication) cannot be used here; "
+                           "give User ID and Password instead",
+                           TrimBlanks(rawKey).c_str(), value.c_str()));
         } else if (key == "extended properties") {
             for (auto& [odbcKey, odbcValue] : ParseOdbc(value)) {
                 std::string lowerKey = NormalKey(odbcKey);
-                if (lowerKey == "driver") driver = odbcValue;
-                else if (lowerKey == "dsn") dsn = odbcValue;
-                else if (lowerKey == "server") server = odbcValue;
-                else if (lowerKey == "database") database = odbcValue;
-                else if (lowerKey == "uid" || lowerKey == "user") uid = odbcValue;
-                else if (lowerKey == "pwd" || lowerKey == "password") pwd = odbcValue;
-                else if (lowerKey == "port") port = odbcValue;
-                else extra.emplace_back(odbcKey, odbcValue);
+                if (lowerKey == "driver")
+                    driver = odbcValue;
+                else if (lowerKey == "dsn")
+                    dsn = odbcValue;
+                else if (lowerKey == "server")
+                    server = odbcValue;
+                else if (lowerKey == "database")
+                    database = odbcValue;
+                else if (lowerKey == "uid" || lowerKey == "user")
+                    uid = odbcValue;
+                else if (lowerKey == "pwd" || lowerKey == "password")
+                    pwd = odbcValue;
+                else if (lowerKey == "port")
+                    port = odbcValue;
+                else
+                    extra.emplace_back(odbcKey, odbcValue);
             }
         } else if (!IsIgnorableKey(key)) {
+            // An unknown key right after a password may be part of it ("Password=a;b=c").
+            if (!keyBefore.empty())
+                throw EDatabaseError(Format("The connection key after \"%s\" cannot be used here; "
+                                            "a password that holds ';' must be enclosed in quotes",
+                                            keyBefore.c_str()));
             throw EDatabaseError(Format("The connection key \"%s\" cannot be used here",
                                         TrimBlanks(rawKey).c_str()));
         }
@@ -269,8 +364,10 @@ std::string TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& 
     case TTarget::OdbcBridge:
         // Under the ODBC bridge, Data Source names a DSN.
         if (dsn.empty() && driver.empty()) dsn = dataSource;
-        if (!driver.empty()) result.emplace_back("Driver", InstalledDriverFor(driver, installed));
-        else if (!dsn.empty()) result.emplace_back("DSN", dsn);
+        if (!driver.empty())
+            result.emplace_back("Driver", InstalledDriverFor(driver, installed));
+        else if (!dsn.empty())
+            result.emplace_back("DSN", dsn);
         else
             throw EDatabaseError("The MSDASQL connection text names neither a DSN nor a driver");
         if (!server.empty()) result.emplace_back("Server", server);
@@ -284,8 +381,8 @@ std::string TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& 
         } else if (server.empty()) {
             server = dataSource;
         }
-        result.emplace_back("Driver", InstalledDriverFor(driver.empty() ? "MariaDB Unicode" : driver,
-                                                         installed));
+        result.emplace_back(
+            "Driver", InstalledDriverFor(driver.empty() ? "MariaDB Unicode" : driver, installed));
         if (!server.empty()) result.emplace_back("Server", server);
         if (!port.empty()) result.emplace_back("Port", port);
         break;
@@ -314,7 +411,8 @@ std::string TranslateConnectionString(const std::string& text,
         return std::any_of(pairs.begin(), pairs.end(),
                            [](const auto& pair) { return NormalKey(pair.first) == "provider"; });
     };
-    if (oleDbReadable && hasProvider(oleDbPairs)) return TranslateOleDb(oleDbPairs, installedDrivers);
+    if (oleDbReadable && hasProvider(oleDbPairs))
+        return TranslateOleDb(oleDbPairs, installedDrivers);
 
     TPairs pairs = ParseOdbc(text);
     if (hasProvider(pairs)) ParseOleDb(text); // raises the OLE DB syntax error

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/ConnectionSecrets.h"
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/CodePage.h"
@@ -225,41 +226,11 @@ public:
     bool Connected() const override { return FConnected; }
 
     void Open() override {
-        Close();
-        std::string odbcText = TranslateConnectionString(
-            CodePageToUtf8(FConnectionString, TConversion::Strict), InstalledDrivers());
-        FDbc = THandle(SQL_HANDLE_DBC, FEnv.Get());
-        SQLSetConnectAttrW(FDbc.Get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
-        std::u16string wide = Utf8ToUtf16(odbcText, TConversion::Strict);
-        SQLWCHAR completed[2048];
-        SQLSMALLINT completedLength = 0;
-        SQLRETURN rc = SQLDriverConnectW(
-            FDbc.Get(), nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
-            static_cast<SQLSMALLINT>(wide.size()), completed,
-            static_cast<SQLSMALLINT>(std::size(completed)), &completedLength, SQL_DRIVER_NOPROMPT);
-        if (!SQL_SUCCEEDED(rc)) {
-            std::string message = Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
-            FDbc.Reset();
-            throw EDatabaseError(message.empty() ? "The connection could not be opened" : message);
-        }
-        FConnected = true;
-        // Drivers without wide functions (SQLite3) get statements as UTF-8 through the
-        // ANSI calls; the driver manager would otherwise narrow them to Latin-1.
-        std::string driver = LowerCase(GetInfoText(SQL_DRIVER_NAME));
-        FAnsi = driver.find("sqlite") != std::string::npos;
-        std::string dbms = LowerCase(GetInfoText(SQL_DBMS_NAME));
-        // SQLite does not hold text to its declared length, so no bound buffer is safe.
-        FUnsizedText = dbms.find("sqlite") != std::string::npos;
-        // The MariaDB driver cuts wide text at the first NUL character; its bytes in the
-        // connection's character set arrive whole, so text is read that way when it is UTF-8.
-        FUtf8Text = false;
-        if (driver.find("maodbc") != std::string::npos ||
-            driver.find("myodbc") != std::string::npos) {
-            TDataPacket charset = OpenQuery("SELECT @@character_set_results");
-            if (charset.RowCount == 1 && !charset.Columns[0].IsNull(0)) {
-                std::string name = LowerCase(charset.Columns[0].Bytes(0));
-                FUtf8Text = name == "utf8mb4" || name == "utf8" || name == "utf8mb3";
-            }
+        try {
+            OpenConnection();
+        } catch (const EDatabaseError& error) {
+            // Drivers may repeat parts of the connection text in their messages.
+            throw EDatabaseError(MaskConnectionPasswords(error.what(), FConnectionString));
         }
     }
 
@@ -332,6 +303,45 @@ public:
     }
 
 private:
+    void OpenConnection() {
+        Close();
+        std::string odbcText = TranslateConnectionString(
+            CodePageToUtf8(FConnectionString, TConversion::Strict), InstalledDrivers());
+        FDbc = THandle(SQL_HANDLE_DBC, FEnv.Get());
+        SQLSetConnectAttrW(FDbc.Get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
+        std::u16string wide = Utf8ToUtf16(odbcText, TConversion::Strict);
+        SQLWCHAR completed[2048];
+        SQLSMALLINT completedLength = 0;
+        SQLRETURN rc = SQLDriverConnectW(
+            FDbc.Get(), nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
+            static_cast<SQLSMALLINT>(wide.size()), completed,
+            static_cast<SQLSMALLINT>(std::size(completed)), &completedLength, SQL_DRIVER_NOPROMPT);
+        if (!SQL_SUCCEEDED(rc)) {
+            std::string message = Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
+            FDbc.Reset();
+            throw EDatabaseError(message.empty() ? "The connection could not be opened" : message);
+        }
+        FConnected = true;
+        // Drivers without wide functions (SQLite3) get statements as UTF-8 through the
+        // ANSI calls; the driver manager would otherwise narrow them to Latin-1.
+        std::string driver = LowerCase(GetInfoText(SQL_DRIVER_NAME));
+        FAnsi = driver.find("sqlite") != std::string::npos;
+        std::string dbms = LowerCase(GetInfoText(SQL_DBMS_NAME));
+        // SQLite does not hold text to its declared length, so no bound buffer is safe.
+        FUnsizedText = dbms.find("sqlite") != std::string::npos;
+        // The MariaDB driver cuts wide text at the first NUL character; its bytes in the
+        // connection's character set arrive whole, so text is read that way when it is UTF-8.
+        FUtf8Text = false;
+        if (driver.find("maodbc") != std::string::npos ||
+            driver.find("myodbc") != std::string::npos) {
+            TDataPacket charset = OpenQuery("SELECT @@character_set_results");
+            if (charset.RowCount == 1 && !charset.Columns[0].IsNull(0)) {
+                std::string name = LowerCase(charset.Columns[0].Bytes(0));
+                FUtf8Text = name == "utf8mb4" || name == "utf8" || name == "utf8mb3";
+            }
+        }
+    }
+
     void RequireOpen() const {
         if (!FConnected) throw EDatabaseError("The connection is not open");
     }

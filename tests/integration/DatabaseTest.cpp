@@ -260,6 +260,19 @@ TEST(Database, UnreachableServersFailWithTheDriversMessage) {
     EXPECT_NE(error.find("No Such Driver"), std::string::npos) << error;
 }
 
+TEST(Database, FailedOpenHidesThePassword) {
+    auto db = platform::CreateDatabase();
+    const std::string base = "Driver={MariaDB Unicode};Server=127.0.0.1;Port=1;UID=u;";
+    db->SetConnectionString(base + "PWD=s3cr3t-pw");
+    std::string error = ErrorOf([&] { db->Open(); });
+    EXPECT_NE(error.find("Can't connect to server"), std::string::npos) << error;
+    EXPECT_EQ(error.find("s3cr3t"), std::string::npos) << error;
+    // The driver's message names the server; a password with the same bytes is masked there.
+    db->SetConnectionString(base + "PWD={127.0.0.1}");
+    error = ErrorOf([&] { db->Open(); });
+    EXPECT_NE(error.find("Can't connect to server on '***'"), std::string::npos) << error;
+}
+
 TEST(Database, SqliteTakesStatementsAsUtf8) {
     char path[] = "/tmp/quorvel-sqlite-XXXXXX";
     int fd = mkstemp(path);
