@@ -2,7 +2,6 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/Globals.h"
@@ -14,6 +13,7 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/CodePage.h"
+#include "platform/FileWriter.h"
 
 namespace {
 
@@ -30,29 +30,6 @@ std::string ArgumentText(const std::string& utf8, const std::string& option) {
 bool IsDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
-
-// Passes lines on, converted from the code page to UTF-8.
-class TUtf8Lines : public TStrings {
-public:
-    explicit TUtf8Lines(TStrings& target) : FTarget(target) {}
-    int Count() const override { return FTarget.Count(); }
-    std::string Get(int index) const override { return FTarget.Get(index); }
-    void Put(int index, const std::string& line) override { FTarget.Put(index, Convert(line)); }
-    void Insert(int index, const std::string& line) override {
-        FTarget.Insert(index, Convert(line));
-    }
-    void Delete(int index) override { FTarget.Delete(index); }
-    void Clear() override { FTarget.Clear(); }
-    int Add(const std::string& line) override { return FTarget.Add(Convert(line)); }
-
-private:
-    static std::string Convert(const std::string& line) {
-        for (unsigned char c : line)
-            if (c >= 0x80) return platform::CodePageToUtf8(line, TConversion::Strict);
-        return line;
-    }
-    TStrings& FTarget;
-};
 
 // Notes whether any line holds a character outside GBK, on its way to the target.
 class TGbkWatch : public TStrings {
@@ -230,6 +207,12 @@ TExportArguments ParseExportArguments(const std::vector<std::string>& args) {
 
 int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
               std::vector<std::string>& warnings, bool progress) {
+    // The output first: a name that cannot be written fails before a long query, and a
+    // closed standard output before anything is read.
+    TScriptFileWriter writer(arguments.Output.empty()
+                                 ? platform::TFileWriter::StandardOutput()
+                                 : std::make_unique<platform::TFileWriter>(arguments.Output),
+                             arguments.Dialect, arguments.Encoding);
     database.Close();
     database.SetConnectionString(arguments.Connect);
     database.Open();
@@ -251,32 +234,14 @@ int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
     TProgressBar bar;
     if (progress) options.OnRow = [&bar](int row, int rowCount) { bar.Show(row, rowCount); };
 
-    std::unique_ptr<TScriptFileWriter> writer =
-        arguments.Output.empty()
-            ? std::make_unique<TScriptFileWriter>(STDOUT_FILENO, "standard output")
-            : std::make_unique<TScriptFileWriter>(arguments.Output);
-    int written = 0;
-    try {
-        TUtf8Lines utf8(*writer);
-        TStrings& encoded = arguments.Encoding == TScriptEncoding::Utf8
-                                ? static_cast<TStrings&>(utf8)
-                                : static_cast<TStrings&>(*writer);
-        TGbkWatch watch(encoded);
-        written = GenerateInsertScript(resultSet, watch, options);
-        writer->Close();
-        if (arguments.Encoding == TScriptEncoding::GB18030 && watch.OutsideGbk())
-            warnings.push_back(
-                "warning: the script holds characters outside GBK, which an import with a gbk "
-                "client character set would lose; use --encoding utf-8 for such data");
-    } catch (...) {
-        // A partly written script must not pass for a whole one.
-        writer.reset();
-        struct stat info;
-        if (!arguments.Output.empty() && ::stat(arguments.Output.c_str(), &info) == 0 &&
-            S_ISREG(info.st_mode))
-            ::unlink(arguments.Output.c_str());
-        throw;
-    }
+    // Unless Close completes, the writer leaves a file that was there as it was.
+    TGbkWatch watch(writer);
+    int written = GenerateInsertScript(resultSet, watch, options);
+    writer.Close();
+    if (arguments.Encoding == TScriptEncoding::GB18030 && watch.OutsideGbk())
+        warnings.push_back(
+            "warning: the script holds characters outside GBK, which an import with a gbk "
+            "client character set would lose; use --encoding utf-8 for such data");
     return written;
 }
 
@@ -308,6 +273,7 @@ int RunCommandLine(const std::vector<std::string>& args,
         std::fprintf(stderr, "quorvel: %s\n\n%s", error.what(), UsageText().c_str());
         return 2;
     }
+    platform::RemovePendingFileOnInterrupt();
     try {
         std::unique_ptr<platform::TDatabase> database = createDatabase();
         std::vector<std::string> warnings;

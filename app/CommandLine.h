@@ -38,14 +38,15 @@ TExportArguments ParseExportArguments(const std::vector<std::string>& args);
 std::string UsageText();
 
 // Connects, opens the table or runs the SELECT, ticks every row and writes the script to the
-// output. Errors propagate (the partial output file is removed first). warnings receives
+// output. Errors propagate; a file that was at the output then stays as it was. warnings receives
 // UTF-8 lines for standard error; progress draws a bar on standard error when true.
 // Returns the rows written.
 int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
               std::vector<std::string>& warnings, bool progress);
 
 // The whole command line: returns the exit status (0 done, 1 failed, 2 usage) after writing
-// results to standard output and messages (UTF-8) to standard error. database is created on
+// results to standard output and messages (UTF-8) to standard error; SIGINT and SIGTERM end
+// it with 130 and 143, the output file as it was. database is created on
 // demand, so "--version" and usage errors need no driver.
 int RunCommandLine(const std::vector<std::string>& args,
                    std::unique_ptr<platform::TDatabase> (*createDatabase)());

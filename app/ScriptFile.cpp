@@ -1,21 +1,6 @@
 #include "app/ScriptFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "base/Exception.h"
-#include "base/Format.h"
-#include "platform/CodePage.h"
-
-namespace {
-
-std::string ShownName(const std::string& path) {
-    return platform::Utf8ToCodePage(path, platform::TConversion::Lenient);
-}
-
-} // namespace
+#include "app/ScriptWriter.h"
 
 std::string ScriptTargetName(const std::string& chosen, const std::string& defaultExtension) {
     size_t slash = chosen.rfind('/');
@@ -27,29 +12,16 @@ std::string ScriptTargetName(const std::string& chosen, const std::string& defau
     return chosen + "." + defaultExtension;
 }
 
-void SaveScriptText(const std::string& path, const std::string& text, TScriptEncoding encoding) {
-    std::string converted;
-    if (encoding == TScriptEncoding::Utf8)
-        converted = platform::CodePageToUtf8(text, platform::TConversion::Lenient);
-    const std::string& bytes = encoding == TScriptEncoding::Utf8 ? converted : text;
-
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw EFCreateError(
-            Format("Cannot create file \"%s\". %s", ShownName(path).c_str(), std::strerror(errno)));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            int reason = written < 0 ? errno : ENOSPC;
-            ::close(fd);
-            throw EWriteError(Format("Error writing to file \"%s\". %s", ShownName(path).c_str(),
-                                     std::strerror(reason)));
-        }
-        done += static_cast<size_t>(written);
+void SaveScriptText(const std::string& path, const std::string& text, TDialect dialect,
+                    TScriptEncoding encoding) {
+    // Bytes the user typed that form no character become U+FFFD in UTF-8 rather than fail the save.
+    TScriptFileWriter writer(path, dialect, encoding, platform::TConversion::Lenient);
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find("\r\n", start);
+        writer.Add(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 2;
     }
-    if (::close(fd) != 0)
-        throw EWriteError(Format("Error writing to file \"%s\". %s", ShownName(path).c_str(),
-                                 std::strerror(errno)));
+    writer.Close();
 }

@@ -10,8 +10,10 @@
 // already completed is not extended twice. A leading "." (a hidden file) is no extension.
 std::string ScriptTargetName(const std::string& chosen, const std::string& defaultExtension);
 
-// Writes text (code-page bytes) to path (a file-system name), replacing a file that is there:
-// as it stands for GB18030, converted for UTF-8; no byte-order mark. A file that cannot be
-// created raises EFCreateError "Cannot create file "%s". %s" with the system's reason; a
-// failed write raises EWriteError.
-void SaveScriptText(const std::string& path, const std::string& text, TScriptEncoding encoding);
+// Writes text (the script view's code-page bytes) to path (a file-system name) through
+// TScriptFileWriter, so the file holds the bytes the command line writes for the same script:
+// the encoding declaration of a mysql script, then the text as it stands for GB18030 or
+// converted for UTF-8; no byte-order mark. A file that is there is replaced only when the
+// whole text is written. Raises EFCreateError or EWriteError with the system's reason.
+void SaveScriptText(const std::string& path, const std::string& text, TDialect dialect,
+                    TScriptEncoding encoding);

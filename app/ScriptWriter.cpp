@@ -1,10 +1,5 @@
 #include "app/ScriptWriter.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "base/Exception.h"
 #include "base/Format.h"
 
@@ -12,29 +7,29 @@ namespace {
 constexpr size_t kBufferSize = 64 * 1024;
 }
 
-TScriptFileWriter::TScriptFileWriter(int fd, std::string name) : FFd(fd), FName(std::move(name)) {
-    FBuffer.reserve(kBufferSize);
+std::string EncodingDeclaration(TDialect dialect, TScriptEncoding encoding) {
+    if (dialect != TDialect::dMysql) return "";
+    // The client then reads the bytes as what they are, whatever its own default.
+    return encoding == TScriptEncoding::Utf8 ? "/*!40101 SET NAMES utf8mb4 */;"
+                                             : "/*!40101 SET NAMES gbk */;";
 }
 
-TScriptFileWriter::TScriptFileWriter(const std::string& path) : FOwnsFd(true), FName(path) {
-    FFd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (FFd < 0)
-        throw EFCreateError(
-            Format("Cannot create file \"%s\". %s", path.c_str(), std::strerror(errno)));
+TScriptFileWriter::TScriptFileWriter(std::unique_ptr<platform::TFileWriter> file, TDialect dialect,
+                                     TScriptEncoding encoding, platform::TConversion conversion)
+    : FFile(std::move(file)), FEncoding(encoding), FConversion(conversion) {
     FBuffer.reserve(kBufferSize);
+    FBuffer = EncodingDeclaration(dialect, encoding);
+    FLineStarted = !FBuffer.empty();
 }
 
-TScriptFileWriter::~TScriptFileWriter() {
-    try {
-        Close();
-    } catch (...) {
-        // Destructors do not throw; callers that care call Close themselves.
-    }
-}
+TScriptFileWriter::TScriptFileWriter(const std::string& path, TDialect dialect,
+                                     TScriptEncoding encoding, platform::TConversion conversion)
+    : TScriptFileWriter(std::make_unique<platform::TFileWriter>(path), dialect, encoding,
+                        conversion) {}
 
 void TScriptFileWriter::Unsupported(const char* operation) const {
-    throw Exception(
-        Format("%s is not supported while a script is written to %s", operation, FName.c_str()));
+    throw Exception(Format("%s is not supported while a script is written to %s", operation,
+                           FFile->ShownName().c_str()));
 }
 
 std::string TScriptFileWriter::Get(int) const {
@@ -55,30 +50,30 @@ void TScriptFileWriter::Clear() {
 }
 
 int TScriptFileWriter::Add(const std::string& line) {
-    if (FClosed) throw EWriteError(Format("Cannot write to %s: it is closed", FName.c_str()));
-    if (FLineCount > 0) FBuffer += "\r\n";
-    if (FBuffer.size() + line.size() > kBufferSize) {
-        Flush();
-        if (line.size() >= kBufferSize) {
-            WriteAll(line.data(), line.size());
-            return FLineCount++;
+    if (FLineStarted) FBuffer += "\r\n";
+    FLineStarted = true;
+    bool ascii = true;
+    for (unsigned char c : line)
+        if (c >= 0x80) {
+            ascii = false;
+            break;
         }
-    }
-    FBuffer += line;
+    if (FEncoding == TScriptEncoding::Utf8 && !ascii)
+        Append(platform::CodePageToUtf8(line, FConversion));
+    else
+        Append(line);
     return FLineCount++;
 }
 
-void TScriptFileWriter::WriteAll(const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t done = ::write(FFd, data, size);
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            throw EWriteError(
-                Format("Cannot write to %s: %s", FName.c_str(), std::strerror(errno)));
+void TScriptFileWriter::Append(const std::string& bytes) {
+    if (FBuffer.size() + bytes.size() > kBufferSize) {
+        Flush();
+        if (bytes.size() >= kBufferSize) {
+            FFile->Write(bytes);
+            return;
         }
-        data += done;
-        size -= static_cast<size_t>(done);
     }
+    FBuffer += bytes;
 }
 
 void TScriptFileWriter::Flush() {
@@ -87,25 +82,10 @@ void TScriptFileWriter::Flush() {
     std::string pending;
     pending.swap(FBuffer);
     FBuffer.reserve(kBufferSize);
-    WriteAll(pending.data(), pending.size());
+    FFile->Write(pending);
 }
 
 void TScriptFileWriter::Close() {
-    if (FClosed) return;
-    FClosed = true;
-    try {
-        Flush();
-    } catch (...) {
-        if (FOwnsFd) ::close(FFd);
-        throw;
-    }
-    if (!FOwnsFd) return;
-    // A regular file may accept the bytes into the cache and fail when they reach the disk.
-    if (::fsync(FFd) != 0 && errno != EINVAL && errno != EROFS) {
-        int error = errno;
-        ::close(FFd);
-        throw EWriteError(Format("Cannot write to %s: %s", FName.c_str(), std::strerror(error)));
-    }
-    if (::close(FFd) != 0)
-        throw EWriteError(Format("Cannot write to %s: %s", FName.c_str(), std::strerror(errno)));
+    Flush();
+    FFile->Commit();
 }

@@ -1,22 +1,32 @@
 // TScriptFileWriter: a line sink that writes a script to a file or standard output.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "app/CommandLine.h"
+#include "app/Dialect.h"
 #include "base/Strings.h"
+#include "platform/CodePage.h"
+#include "platform/FileWriter.h"
 
-// Writes each added line to a file descriptor, lines joined by CR LF with no break after the
-// last, exactly the bytes the script view would save. Only Clear (before the first line) and
-// Add are supported; the list operations that read or change earlier lines throw.
-// A failed write or close throws EWriteError with the system's reason: a script is never
-// silently cut short.
+// Writes each added line to a file, lines joined by CR LF with no break after the last: the
+// bytes the script view holds, in the chosen encoding (converted per line for UTF-8). A mysql
+// file starts with a line that declares its encoding to the client that runs it; the script
+// view does not show that line. Only Clear (before the first line) and Add are supported; the
+// list operations that read or change earlier lines throw.
+// A failed write throws EWriteError with the system's reason, and the file is then abandoned:
+// a script is never silently cut short, and a file that was there stays as it was.
 class TScriptFileWriter : public TStrings {
 public:
-    // Writes to fd, which stays open (standard output); name is used in error texts.
-    TScriptFileWriter(int fd, std::string name);
-    // Creates (or empties) the file at path; EFCreateError when that fails.
-    explicit TScriptFileWriter(const std::string& path);
-    ~TScriptFileWriter() override;
+    TScriptFileWriter(std::unique_ptr<platform::TFileWriter> file, TDialect dialect,
+                      TScriptEncoding encoding,
+                      platform::TConversion conversion = platform::TConversion::Strict);
+    // Writes the file at path (a file-system name); EFCreateError when it cannot be created.
+    TScriptFileWriter(const std::string& path, TDialect dialect, TScriptEncoding encoding,
+                      platform::TConversion conversion = platform::TConversion::Strict);
+    // Without Close the file is abandoned (see platform::TFileWriter).
+    ~TScriptFileWriter() override = default;
     TScriptFileWriter(const TScriptFileWriter&) = delete;
     TScriptFileWriter& operator=(const TScriptFileWriter&) = delete;
 
@@ -31,19 +41,20 @@ public:
 
     // Writes what is buffered; throws EWriteError on failure.
     void Flush();
-    // Flushes and closes a file the writer created (fsync'd first, so a full disk is reported
-    // here and not lost at close). Throws EWriteError on failure. The destructor closes too,
-    // but swallows errors: call Close to learn of them.
+    // Flushes and puts the complete file in place. Throws EWriteError on failure.
     void Close();
 
 private:
-    void WriteAll(const char* data, size_t size);
+    void Append(const std::string& bytes);
     [[noreturn]] void Unsupported(const char* operation) const;
 
-    int FFd = -1;
-    bool FOwnsFd = false;
-    bool FClosed = false;
-    std::string FName;
+    std::unique_ptr<platform::TFileWriter> FFile;
+    TScriptEncoding FEncoding;
+    platform::TConversion FConversion;
+    bool FLineStarted = false; // a line (the declaration or a script line) is written
     std::string FBuffer;
     int FLineCount = 0;
 };
+
+// The line a mysql script file starts with, without its line break; empty for mssql.
+std::string EncodingDeclaration(TDialect dialect, TScriptEncoding encoding);

@@ -4,13 +4,17 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "platform/FileWriter.h"
 #ifdef QUORVEL_WITH_WINDOW
 #include "app/ui/Application.h"
 #endif
 
 int main(int argc, char** argv) {
-    // A closed pipe or a file-size limit then fails the write with an error message (and the
-    // partial file is removed) instead of killing the program silently.
+    // Started with a standard descriptor closed, the next file or socket would be opened there
+    // and receive what is meant for the terminal.
+    platform::OccupyClosedStandardDescriptors();
+    // A closed pipe or a file-size limit then fails the write with an error message (and a
+    // file that was there stays) instead of killing the program silently.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 #ifdef QUORVEL_WITH_WINDOW

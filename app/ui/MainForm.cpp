@@ -461,6 +461,7 @@ void TmainForm::actExportExecute() {
     } statusGuard{showStatus};
     {
         TBusyCursor busy;
+        FScriptDialect = *dialect;
         GenerateInsertScript(FResultSet, mmoResult->Lines(), options);
     }
     FLastExportPaints = throttle.PaintsLetThrough();
@@ -493,7 +494,8 @@ void TmainForm::btnSaveClick() {
     TSaveChoice choice;
     bool chosen = OnChooseSaveFile ? OnChooseSaveFile(choice) : ChooseSaveFileByDialog(choice);
     if (!chosen) return;
-    SaveScriptText(ScriptTargetName(choice.FileName, "sql"), mmoResult->Text(), choice.Encoding);
+    SaveScriptText(ScriptTargetName(choice.FileName, "sql"), mmoResult->Text(), FScriptDialect,
+                   choice.Encoding);
 }
 
 void TmainForm::btnCopyClick() {

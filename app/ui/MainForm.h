@@ -139,5 +139,7 @@ private:
     std::unique_ptr<TScriptEditor> FScriptEditor;
     std::string FSettingsPath;
     std::string FTableName;
+    // The dialect of the script in the view: a saved mysql file declares its encoding.
+    TDialect FScriptDialect = TDialect::dMssql;
     int FLastExportPaints = 0;
 };

@@ -37,21 +37,26 @@ TEST(ScriptFileTest, WritesTheBytesInTheChosenEncodingOrSaysWhyItCannot) {
         CodePageText("-- 导出表中的数据 `t`\r\n\r\nINSERT INTO `t` (`a`) VALUES \r\n('€');\r\n");
     std::string path = folder.Path() + "/out.sql";
     WriteBytes(path, std::string(5000, 'x')); // replaced, not appended to
-    SaveScriptText(path, text, TScriptEncoding::GB18030);
+    SaveScriptText(path, text, TDialect::dMssql, TScriptEncoding::GB18030);
     EXPECT_EQ(ReadBytes(path), text);
-    SaveScriptText(path, text, TScriptEncoding::Utf8);
+    // A mysql file declares its encoding on a line of its own, before the script.
+    SaveScriptText(path, text, TDialect::dMysql, TScriptEncoding::GB18030);
+    EXPECT_EQ(ReadBytes(path), "/*!40101 SET NAMES gbk */;\r\n" + text);
+    SaveScriptText(path, text, TDialect::dMysql, TScriptEncoding::Utf8);
     EXPECT_EQ(ReadBytes(path),
+              "/*!40101 SET NAMES utf8mb4 */;\r\n"
               "-- 导出表中的数据 `t`\r\n\r\nINSERT INTO `t` (`a`) VALUES \r\n('€');\r\n");
 
     std::string missing = folder.Path() + "/no/such/目录.sql";
     try {
-        SaveScriptText(missing, text, TScriptEncoding::GB18030);
+        SaveScriptText(missing, text, TDialect::dMysql, TScriptEncoding::GB18030);
         FAIL() << "no error";
     } catch (const EFCreateError& error) {
         EXPECT_EQ(error.Message(), CodePageText("Cannot create file \"" + missing +
                                                 "\". No such file or directory"));
     }
-    EXPECT_THROW(SaveScriptText("/dev/full", text, TScriptEncoding::GB18030), EWriteError);
+    EXPECT_THROW(SaveScriptText("/dev/full", text, TDialect::dMssql, TScriptEncoding::GB18030),
+                 EWriteError);
 }
 
 TEST(WindowTextTest, FullStopOnlyAfterTextThatSortsAfterIt) {

@@ -2,14 +2,19 @@
 // empty copy of it, gives back every value exactly.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 
 #include "app/Dialect.h"
 #include "base/Format.h"
 #include "platform/CodePage.h"
 #include "tests/common/ExportGrid.h"
+#include "tests/common/TestFiles.h"
 #include "tests/e2e/Run.h"
 #include "tests/integration/TestServer.h"
 
@@ -195,18 +200,25 @@ TEST_F(TFidelityTest, ChineseTextSurvivesAGbkImport) {
     EXPECT_NE(exported.Err.find("--encoding utf-8"), std::string::npos) << exported.Err;
 }
 
-TEST_F(TFidelityTest, ScriptGoesToStandardOutputAndPartialFilesAreRemoved) {
+TEST_F(TFidelityTest, ScriptGoesToStandardOutputAndDeclaresItsEncoding) {
     Db->ExecuteCommand("CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
     Db->ExecuteCommand(CP("INSERT INTO t VALUES (1, '张三'), (2, NULL)"));
-    auto result =
-        RunProgram({kQuorvel, "export", "--connect", testserver::MysqlConnection(DatabaseName()),
-                    "--dbtype", "mysql", "--sql", "select id, name from t order by id", "--into",
-                    "t2", "--not-null", "name"});
+    auto run = [&](const std::string& encoding) {
+        return RunProgram({kQuorvel, "export", "--connect",
+                           testserver::MysqlConnection(DatabaseName()), "--dbtype", "mysql",
+                           "--sql", "select id, name from t order by id", "--into", "t2",
+                           "--not-null", "name", "--encoding", encoding});
+    };
+    const std::string rows = "INSERT INTO `t2` (`id`, `name`) VALUES \r\n(1, '张三');\r\n\r\n"
+                             "INSERT INTO `t2` (`id`, `name`) VALUES \r\n(2, ' ');\r\n";
+    auto result = run("gb18030");
     ASSERT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Out, CP("-- 导出表中的数据 `t2`\r\n\r\n"
-                             "INSERT INTO `t2` (`id`, `name`) VALUES \r\n(1, '张三');\r\n\r\n"
-                             "INSERT INTO `t2` (`id`, `name`) VALUES \r\n(2, ' ');\r\n"));
-
+    EXPECT_EQ(result.Out,
+              CP("/*!40101 SET NAMES gbk */;\r\n-- 导出表中的数据 `t2`\r\n\r\n" + rows));
+    result = run("utf-8");
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Out,
+              "/*!40101 SET NAMES utf8mb4 */;\r\n-- 导出表中的数据 `t2`\r\n\r\n" + rows);
     // The server's message reaches standard error as UTF-8.
     result =
         RunProgram({kQuorvel, "export", "--connect", testserver::MysqlConnection(DatabaseName()),
@@ -214,14 +226,98 @@ TEST_F(TFidelityTest, ScriptGoesToStandardOutputAndPartialFilesAreRemoved) {
     EXPECT_EQ(result.Status, 1);
     EXPECT_NE(result.Err.find("客户' doesn't exist"), std::string::npos) << result.Err;
 
-    // A write that fails half-way (the file-size limit) removes the partial file.
-    Db->ExecuteCommand("INSERT INTO t SELECT seq, REPEAT('x', 20) FROM seq_3_to_2000");
-    result = RunProgram({"/bin/sh", "-c", "ulimit -f 8; exec \"$0\" \"$@\"", kQuorvel, "export",
-                         "--connect", testserver::MysqlConnection(DatabaseName()), "--dbtype",
-                         "mysql", "--table", "t", "--top", "5000", "--output", FScript});
+    // Started with standard output closed, the connection's socket would take its place; the
+    // script must not go there, nor anywhere else.
+    result = RunProgram({"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-", kQuorvel, "export", "--connect",
+                         testserver::MysqlConnection(DatabaseName()), "--dbtype", "mysql",
+                         "--table", "t"});
+    EXPECT_NE(result.Status, 0);
+    EXPECT_NE(result.Err.find("standard output is closed"), std::string::npos) << result.Err;
+}
+
+// An export that stops before its end, whatever stops it, leaves the file that was there as it
+// was and no temporary file beside it; one that completes replaces a link's target whole.
+TEST_F(TFidelityTest, AnExportThatStopsLeavesTheOldFile) {
+    Db->ExecuteCommand("CREATE TABLE big (id int PRIMARY KEY, v varchar(10))");
+    Db->ExecuteCommand("INSERT INTO big SELECT seq, 'abc' FROM seq_1_to_200000");
+    const std::string folder = FScript.substr(0, FScript.rfind('/') + 1);
+    const std::string temporaryPrefix = "." + FScript.substr(folder.size()) + ".";
+    auto temporaries = [&] {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().filename().string().rfind(temporaryPrefix, 0) == 0)
+                found.push_back(entry.path().string());
+        return found;
+    };
+    const std::string old = "-- the script of yesterday\r\n";
+    WriteBytes(FScript, old);
+    std::vector<std::string> exportBig = {
+        kQuorvel,   "export", "--connect", testserver::MysqlConnection(DatabaseName()),
+        "--dbtype", "mysql",  "--table",   "big",
+        "--output", FScript};
+
+    // The file-size limit fails a write half-way.
+    std::vector<std::string> limited = {"/bin/sh", "-c", "ulimit -f 8; exec \"$0\" \"$@\""};
+    limited.insert(limited.end(), exportBig.begin(), exportBig.end());
+    auto result = RunProgram(limited);
     EXPECT_EQ(result.Status, 1);
     EXPECT_NE(result.Err.find("File too large"), std::string::npos) << result.Err;
-    EXPECT_NE(access(FScript.c_str(), F_OK), 0) << "the partial script was left behind";
+    EXPECT_EQ(ReadBytes(FScript), old);
+    EXPECT_EQ(temporaries(), std::vector<std::string>{});
+
+    // SIGTERM and SIGINT once the script is on its way to the disk.
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        std::vector<char*> argv;
+        for (const std::string& arg : exportBig)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        bool growing = false;
+        for (int i = 0; i < 20000 && !growing; ++i) {
+            for (const std::string& path : temporaries()) {
+                std::error_code error;
+                growing = growing || std::filesystem::file_size(path, error) > 0;
+            }
+            if (!growing) usleep(500);
+        }
+        EXPECT_TRUE(growing) << "no temporary file was written";
+        kill(pid, signal);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_EQ(ReadBytes(FScript), old);
+        EXPECT_EQ(temporaries(), std::vector<std::string>{});
+    }
+
+    // The server fails half-way through the rows.
+    Db->ExecuteCommand("CREATE FUNCTION fail_at(i int) RETURNS int DETERMINISTIC BEGIN IF i = "
+                       "150000 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'stopped at "
+                       "150000'; END IF; RETURN i; END");
+    result = Quorvel({"--dbtype", "mysql", "--sql", "select fail_at(id) id, v from big", "--into",
+                      "big", "--output", FScript});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_NE(result.Err.find("stopped at 150000"), std::string::npos) << result.Err;
+    EXPECT_EQ(ReadBytes(FScript), old);
+    EXPECT_EQ(temporaries(), std::vector<std::string>{});
+
+    // Through a link: the target gets the whole script and the link stays a link.
+    std::string link = FScript + ".link";
+    ASSERT_EQ(symlink(FScript.c_str(), link.c_str()), 0);
+    result = Quorvel({"--dbtype", "mysql", "--table", "big", "--top", "3", "--output", link});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    auto toOutput = Quorvel({"--dbtype", "mysql", "--table", "big", "--top", "3"});
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(FScript), toOutput.Out);
+    EXPECT_NE(toOutput.Out.find("(3, 'abc');"), std::string::npos) << toOutput.Out;
+    unlink(link.c_str());
 }
 
 // The same rows through every path of the export: the table statement (selection column
@@ -277,7 +373,9 @@ TEST_F(TFidelityTest, EveryPathGivesTheSameRowsBack) {
         if (std::string(encoding) == "gb18030")
             FGb18030Script = scripts["table, row by row"];
         else
-            EXPECT_EQ(platform::CodePageToUtf8(FGb18030Script, platform::TConversion::Strict),
+            // The same script apart from the declared encoding.
+            EXPECT_EQ(platform::CodePageToUtf8(FGb18030Script, platform::TConversion::Strict)
+                          .replace(0, 26, "/*!40101 SET NAMES utf8mb4 */;"),
                       scripts["table, row by row"]);
     }
 }

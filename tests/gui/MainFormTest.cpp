@@ -266,7 +266,9 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     QTest::mouseClick(form.btnExport, Qt::LeftButton);
     EXPECT_TRUE(form.statPanel1->text().startsWith(Q("导出4条记录(耗时:")));
     std::string script = form.mmoResult->Text();
-    EXPECT_EQ(script, CommandLineScript("mysql", "gb18030"));
+    // The command line's file declares its encoding; the view does not show that line.
+    const std::string commandLineScript = CommandLineScript("mysql", "gb18030");
+    EXPECT_EQ("/*!40101 SET NAMES gbk */;\r\n" + script, commandLineScript);
     // The view drops blanks before its own line breaks; a value's must survive as they are.
     EXPECT_NE(script.find("'O''Brien  \\r\\npear \t\\nx'"), std::string::npos) << script;
     EXPECT_EQ(form.ResultSet().RecNo(), 1);
@@ -280,7 +282,7 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
         return true;
     };
     QTest::mouseClick(form.btnSave, Qt::LeftButton);
-    EXPECT_EQ(ReadBytes(Folder.Path() + "/script.sql"), script);
+    EXPECT_EQ(ReadBytes(Folder.Path() + "/script.sql"), commandLineScript);
     answer = TSaveChoice{Folder.Path() + "/utf8.txt", TScriptEncoding::Utf8};
     QTest::mouseClick(form.btnSave, Qt::LeftButton);
     EXPECT_FALSE(std::filesystem::exists(Folder.Path() + "/utf8.txt.sql"));
@@ -336,6 +338,11 @@ TEST_F(MainWindowTest, OpenTickExportSaveCopyAndClose) {
     options.NotNullText = "created_by";
     GenerateInsertScript(independent, expected, options);
     EXPECT_EQ(mssql, expected.Text());
+    // Saved, the SQL Server script gets no declaration, whatever the kind chosen since.
+    form.cbbDbType->setCurrentIndex(static_cast<int>(TDialect::dMysql));
+    answer = TSaveChoice{Folder.Path() + "/mssql.sql", TScriptEncoding::GB18030};
+    QTest::mouseClick(form.btnSave, Qt::LeftButton);
+    EXPECT_EQ(ReadBytes(Folder.Path() + "/mssql.sql"), mssql);
 
     // Closing writes the options.
     form.edtTop->setText(Q(" 250 "));
@@ -404,7 +411,15 @@ TEST_F(MainWindowTest, TheWindowWritesTheCommandLinesScriptForEveryKindOfColumn)
                              "--table", table, "--output", out});
         ASSERT_EQ(run.Status, 0) << run.Err;
         std::string script = form.mmoResult->Text();
-        EXPECT_EQ(script, ReadBytes(out));
+        EXPECT_EQ("/*!40101 SET NAMES gbk */;\r\n" + script, ReadBytes(out));
+        // Saved by the window: the command line's bytes.
+        std::string saved = Folder.Path() + "/" + table + "-saved.sql";
+        form.OnChooseSaveFile = [&](TSaveChoice& choice) {
+            choice = TSaveChoice{saved, TScriptEncoding::GB18030};
+            return true;
+        };
+        QTest::mouseClick(form.btnSave, Qt::LeftButton);
+        EXPECT_EQ(ReadBytes(saved), ReadBytes(out));
         EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 2 + 3 * kGridRows - 1);
     }
 }
