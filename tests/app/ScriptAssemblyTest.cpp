@@ -280,3 +280,36 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
     }
     EXPECT_FALSE(noSel.ControlsDisabled());
 }
+
+TEST(ScriptAssembly, NoTableNameLeavesTheHeaderComment) {
+    TResultSet result;
+    LoadUsers(result, BooleanSel({true, false}));
+    // Control characters would end the line comment; in T-SQL, which nests block comments,
+    // "*/" would close the header early and "/*" keep it open past the statements.
+    struct Case {
+        std::string Name, Mssql, Mysql;
+    } cases[] = {
+        {"a\rb", "[a?b]", "`a?b`"},
+        {"nl\nDROP TABLE victim;#", "[nl?DROP TABLE victim;#]", "`nl?DROP TABLE victim;#`"},
+        {"a\tb\x7F\x1A", "[a?b??]", "`a?b??`"},
+        {"x*/ DROP TABLE victim /*", "[x* / DROP TABLE victim / *]", "`x*/ DROP TABLE victim /*`"},
+        {"*/*", "[* / *]", "`*/*`"},
+        {"/*/", "[/ * /]", "`/*/`"},
+        {"\xD6\xD0*\xD6\xD0/", "[\xD6\xD0*\xD6\xD0/]", "`\xD6\xD0*\xD6\xD0/`"},
+    };
+    for (const Case& c : cases) {
+        TStringList mssql, mysql;
+        GenerateInsertScript(result, mssql, {TDialect::dMssql, c.Name, false, false, "", {}, {}});
+        GenerateInsertScript(result, mysql, {TDialect::dMysql, c.Name, false, false, "", {}, {}});
+        EXPECT_EQ(mssql.Get(0), "/*---------" + c.Mssql + "-----------*/");
+        EXPECT_EQ(mysql.Get(0), CodePage("-- 导出表中的数据 ") + c.Mysql);
+        // The statements quote the name unchanged: a line break in it stays inside the
+        // brackets or backquotes of one INSERT line.
+        EXPECT_EQ(mssql.Get(2),
+                  "INSERT INTO " + QuoteName(c.Name, TDialect::dMssql) + " ([id], [name]) ");
+        EXPECT_EQ(mysql.Get(2),
+                  "INSERT INTO " + QuoteName(c.Name, TDialect::dMysql) + " (`id`, `name`) VALUES ");
+        EXPECT_EQ(mssql.Count(), 5);
+        EXPECT_EQ(mysql.Count(), 5);
+    }
+}
