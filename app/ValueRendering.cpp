@@ -333,6 +333,8 @@ constexpr TGbkGap kGbkGaps[] = {
 } // namespace
 
 bool GbkLacks(unsigned char lead, unsigned char trail) {
+    // Most Chinese text leads with B0..F7 and D7 aside, which has no gaps.
+    if (lead < 0xA1 || (lead > 0xAF && lead < 0xF8 && lead != 0xD7)) return false;
     for (const TGbkGap& gap : kGbkGaps)
         if (lead >= gap.LeadFirst && lead <= gap.LeadLast && trail >= gap.TrailFirst &&
             trail <= gap.TrailLast)
