@@ -10,6 +10,7 @@
 #include "app/RowSelection.h"
 #include "app/ScriptAssembly.h"
 #include "app/ScriptWriter.h"
+#include "app/ValueRendering.h"
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/CodePage.h"
@@ -31,10 +32,12 @@ bool IsDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// Notes whether any line holds a character outside GBK, on its way to the target.
+// Notes the first character that the server's gbk lacks, with the row and column that hold
+// it, on the lines' way to the target.
 class TGbkWatch : public TStrings {
 public:
-    explicit TGbkWatch(TStrings& target) : FTarget(target) {}
+    TGbkWatch(TStrings& target, TResultSet& resultSet, TDialect dialect)
+        : FTarget(target), FResultSet(resultSet), FDialect(dialect) {}
     int Count() const override { return FTarget.Count(); }
     std::string Get(int index) const override { return FTarget.Get(index); }
     void Put(int index, const std::string& line) override {
@@ -51,25 +54,48 @@ public:
         Check(line);
         return FTarget.Add(line);
     }
-    bool OutsideGbk() const { return FOutsideGbk; }
+    // Empty when every character can be stored; else the warning, in UTF-8.
+    const std::string& Warning() const { return FWarning; }
 
 private:
-    // In valid GB18030 a four-byte character, the only kind GBK lacks, has a digit as its
-    // second byte; two-byte characters never do.
     void Check(const std::string& line) {
-        if (FOutsideGbk) return;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-        for (size_t i = 0, n = line.size(); i < n; ++i) {
-            if (bytes[i] < 0x81) continue;
-            if (i + 1 < n && bytes[i + 1] >= 0x30 && bytes[i + 1] <= 0x39) {
-                FOutsideGbk = true;
-                return;
+        // Every statement starts a line of its own; names with line breaks only add lines
+        // after that.
+        if (line.starts_with("INSERT INTO ")) ++FStatement;
+        if (!FWarning.empty()) return;
+        size_t pos = FindGbkGap(line);
+        if (pos == std::string::npos) return;
+        std::string where = "a table or column name";
+        std::string_view text = line;
+        std::string literal;
+        // The value line follows its INSERT line with the result set on its row; the column is
+        // the first whose literal holds such a character (hexadecimal literals are safe).
+        if (!line.starts_with("INSERT INTO ") && FStatement > 0) {
+            for (int position = 0; position < FResultSet.FieldCount(); ++position) {
+                TField field = FResultSet.Fields(position);
+                if (field.IsSelection()) continue;
+                literal.clear();
+                AppendFieldLiteral(field, FDialect, false, literal);
+                size_t at = FindGbkGap(literal);
+                if (at == std::string::npos) continue;
+                where = Format("row %d, column %s", FStatement, field.FieldName().c_str());
+                text = literal;
+                pos = at;
+                break;
             }
-            ++i;
         }
+        int length = platform::CodePageCharLength(text, pos);
+        std::string character(text.substr(pos, static_cast<size_t>(length)));
+        FWarning = platform::CodePageToUtf8(
+            "warning: " + where + " holds \"" + character +
+                "\", which a gbk import cannot store; use --encoding utf-8 for such data",
+            TConversion::Lenient);
     }
     TStrings& FTarget;
-    bool FOutsideGbk = false;
+    TResultSet& FResultSet;
+    TDialect FDialect;
+    int FStatement = 0;
+    std::string FWarning;
 };
 
 // A bar on standard error, redrawn when the percentage changes.
@@ -231,17 +257,27 @@ int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
     options.Reseed = arguments.Reseed;
     options.IdentityInsert = arguments.Identity;
     options.NotNullText = arguments.NotNull;
+    // A date, time or binary column gets ' ' for NULL, which the server may refuse.
+    TNotNullList notNull(arguments.NotNull);
+    for (int position = 0; position < resultSet.FieldCount(); ++position) {
+        TField field = resultSet.Fields(position);
+        if (field.IsSelection() || !notNull.Contains(field.FieldName()) ||
+            NotNullSubstituteOf(field.DataType()) != TNotNullSubstitute::nsBlankMayFail)
+            continue;
+        warnings.push_back(platform::CodePageToUtf8(
+            "warning: column " + field.FieldName() +
+                " gets ' ' for NULL (--not-null), which the server may reject for its type",
+            TConversion::Lenient));
+    }
     TProgressBar bar;
     if (progress) options.OnRow = [&bar](int row, int rowCount) { bar.Show(row, rowCount); };
 
     // Unless Close completes, the writer leaves a file that was there as it was.
-    TGbkWatch watch(writer);
+    TGbkWatch watch(writer, resultSet, arguments.Dialect);
     int written = GenerateInsertScript(resultSet, watch, options);
     writer.Close();
-    if (arguments.Encoding == TScriptEncoding::GB18030 && watch.OutsideGbk())
-        warnings.push_back(
-            "warning: the script holds characters outside GBK, which an import with a gbk "
-            "client character set would lose; use --encoding utf-8 for such data");
+    if (arguments.Encoding == TScriptEncoding::GB18030 && !watch.Warning().empty())
+        warnings.push_back(watch.Warning());
     return written;
 }
 

@@ -22,10 +22,28 @@ void AppendNumber(int value, std::string& out) {
     out.append(buffer, result.ptr);
 }
 
+// The table name as the header comment shows it. A control character could end the line
+// comment, and T-SQL nests block comments, so "/*" would keep the header open and "*/" would
+// close it early: the rest of the name would run as SQL. No GB18030 trail byte is a control
+// character, "/" or "*", so bytes are checked one by one.
+std::string CommentText(std::string_view name, TDialect dialect) {
+    std::string text;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        text += control ? '?' : c;
+        char next = i + 1 < name.size() ? name[i + 1] : '\0';
+        if (dialect == TDialect::dMssql && ((c == '/' && next == '*') || (c == '*' && next == '/')))
+            text += ' ';
+    }
+    return text;
+}
+
 // The lines before the first statement.
 void AppendHeader(TStrings& lines, const TExportOptions& options, const std::string& table) {
+    const std::string comment = CommentText(table, options.Dialect);
     if (options.Dialect == TDialect::dMssql) {
-        lines.Add("/*---------" + table + "-----------*/");
+        lines.Add("/*---------" + comment + "-----------*/");
         lines.Add("");
         if (options.Reseed) {
             lines.Add("DELETE FROM " + table);
@@ -35,8 +53,8 @@ void AppendHeader(TStrings& lines, const TExportOptions& options, const std::str
         }
         if (options.IdentityInsert) lines.Add("SET IDENTITY_INSERT " + table + " ON");
     } else {
-        static const std::string comment = CodePage("-- 导出表中的数据 ");
-        lines.Add(comment + table);
+        static const std::string prefix = CodePage("-- 导出表中的数据 ");
+        lines.Add(prefix + comment);
         lines.Add("");
         if (options.Reseed) {
             lines.Add("DELETE FROM " + table + ";");

@@ -34,6 +34,41 @@ void AppendInteger(int value, std::string& out) {
     out.append(buffer, result.ptr);
 }
 
+bool IsMysqlEscaped(unsigned char byte) {
+    return byte == '\\' || byte == '\0' || byte == '\r' || byte == '\n' || byte == 26;
+}
+
+// True when a client could pair a backslash of the quoted literal with the byte before it: a
+// character whose bytes hold 0x5C (gbk reads it as one character, latin1 and utf8mb4 as a
+// backslash), or a non-ASCII character right before an escape (in a UTF-8 script a gbk client
+// pairs its last byte with the escape's backslash). The script may be converted to UTF-8
+// afterwards, so both readings count whatever the output encoding.
+bool MysqlQuotingIsAmbiguous(std::string_view text) {
+    bool afterWide = false;
+    for (size_t pos = 0, size = text.size(); pos < size;) {
+        unsigned char byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            if (afterWide && IsMysqlEscaped(byte)) return true;
+            afterWide = false;
+            ++pos;
+            continue;
+        }
+        // A byte that starts no character goes alone; gbk still pairs a lead byte with the
+        // escape after it, while 0x80 and 0xFF lead nothing in any of the three.
+        int length = platform::CodePageCharLength(text, pos);
+        if (length < 1) {
+            afterWide = byte != 0x80 && byte != 0xFF;
+            ++pos;
+            continue;
+        }
+        if (text.substr(pos, static_cast<size_t>(length)).find('\\') != std::string_view::npos)
+            return true;
+        afterWide = true;
+        pos += static_cast<size_t>(length);
+    }
+    return false;
+}
+
 void AppendMysqlQuoted(std::string_view text, std::string& out) {
     out += '\'';
     size_t size = text.size();
@@ -274,6 +309,77 @@ TRenderGroup RenderGroupOf(TFieldType kind) {
     }
 }
 
+namespace {
+
+// Two-byte GB18030 codes that MariaDB's gbk lacks: the user-defined areas and what GB18030 added
+// to GBK (the euro sign, some pinyin letters, radicals and ideographic description characters).
+// Found by converting every two-byte code on the server; glibc's GBK lacks the same codes.
+struct TGbkGap {
+    unsigned char LeadFirst, LeadLast, TrailFirst, TrailLast;
+};
+constexpr TGbkGap kGbkGaps[] = {
+    {0xA1, 0xA7, 0x40, 0xA0}, {0xA2, 0xA2, 0xAB, 0xB0}, {0xA2, 0xA2, 0xE3, 0xE4},
+    {0xA2, 0xA2, 0xEF, 0xF0}, {0xA2, 0xA2, 0xFD, 0xFE}, {0xA4, 0xA4, 0xF4, 0xFE},
+    {0xA5, 0xA5, 0xF7, 0xFE}, {0xA6, 0xA6, 0xB9, 0xC0}, {0xA6, 0xA6, 0xD9, 0xDF},
+    {0xA6, 0xA6, 0xEC, 0xED}, {0xA6, 0xA6, 0xF3, 0xF3}, {0xA6, 0xA6, 0xF6, 0xFE},
+    {0xA7, 0xA7, 0xC2, 0xD0}, {0xA7, 0xA7, 0xF2, 0xFE}, {0xA8, 0xA8, 0x96, 0xA0},
+    {0xA8, 0xA8, 0xBC, 0xBC}, {0xA8, 0xA8, 0xBF, 0xBF}, {0xA8, 0xA8, 0xC1, 0xC4},
+    {0xA8, 0xA8, 0xEA, 0xFE}, {0xA9, 0xA9, 0x58, 0x58}, {0xA9, 0xA9, 0x5B, 0x5B},
+    {0xA9, 0xA9, 0x5D, 0x5F}, {0xA9, 0xA9, 0x89, 0x95}, {0xA9, 0xA9, 0x97, 0xA3},
+    {0xA9, 0xA9, 0xF0, 0xFE}, {0xAA, 0xAF, 0xA1, 0xFE}, {0xD7, 0xD7, 0xFA, 0xFE},
+    {0xF8, 0xFD, 0xA1, 0xFE}, {0xFE, 0xFE, 0x50, 0xFE},
+};
+
+} // namespace
+
+bool GbkLacks(unsigned char lead, unsigned char trail) {
+    // Most Chinese text leads with B0..F7 and D7 aside, which has no gaps.
+    if (lead < 0xA1 || (lead > 0xAF && lead < 0xF8 && lead != 0xD7)) return false;
+    for (const TGbkGap& gap : kGbkGaps)
+        if (lead >= gap.LeadFirst && lead <= gap.LeadLast && trail >= gap.TrailFirst &&
+            trail <= gap.TrailLast)
+            return true;
+    return false;
+}
+
+size_t FindGbkGap(std::string_view text) {
+    for (size_t pos = 0, size = text.size(); pos < size;) {
+        int length = platform::CodePageCharLength(text, pos);
+        if (length == 4) return pos;
+        if (length == 2 && GbkLacks(static_cast<unsigned char>(text[pos]),
+                                    static_cast<unsigned char>(text[pos + 1])))
+            return pos;
+        pos += length > 0 ? static_cast<size_t>(length) : 1;
+    }
+    return std::string_view::npos;
+}
+
+TNotNullSubstitute NotNullSubstituteOf(TFieldType kind) {
+    switch (kind) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd:
+    case TFieldType::ftBoolean:
+        return TNotNullSubstitute::nsZero;
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftGuid:
+    case TFieldType::ftMemo:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraClob:
+        return TNotNullSubstitute::nsBlank;
+    default:
+        return TNotNullSubstitute::nsBlankMayFail;
+    }
+}
+
 TNotNullList::TNotNullList(const std::string& text) {
     TStringList pieces;
     SplitString(LowerCase(Trim(text)), pieces, ',', true);
@@ -293,7 +399,7 @@ void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullLis
     if (field.IsNull()) {
         if (!inNotNullList)
             out += "NULL";
-        else if (group == TRenderGroup::rgNumeric)
+        else if (NotNullSubstituteOf(kind) == TNotNullSubstitute::nsZero)
             out += '0';
         else
             out += "' '";
@@ -348,9 +454,12 @@ std::string RenderFieldLiteral(const TField& field, TDialect dialect, const TNot
 }
 
 void AppendQuotedText(std::string_view text, TDialect dialect, bool wide, std::string& out) {
-    if (dialect == TDialect::dMysql)
-        AppendMysqlQuoted(text, out);
-    else
+    if (dialect == TDialect::dMysql) {
+        if (MysqlQuotingIsAmbiguous(text))
+            AppendTextLargeObject(text, dialect, out);
+        else
+            AppendMysqlQuoted(text, out);
+    } else
         AppendMssqlQuoted(text, wide, out);
 }
 

@@ -27,17 +27,25 @@ private:
     std::vector<std::string> FNames;
 };
 
+// What a column in the not-null list gets instead of NULL: 0 for every number (bits and
+// booleans too), ' ' for text; ' ' for dates, times and binary values too, which the server
+// may reject, so the caller warns about those.
+enum class TNotNullSubstitute { nsZero, nsBlank, nsBlankMayFail };
+TNotNullSubstitute NotNullSubstituteOf(TFieldType kind);
+
 // Appends the literal of field's value at the current row: numbers bare (exact decimals,
 // shortest floats with "."), booleans 1/0, texts quoted for the dialect, binary values and
 // large objects as hexadecimal, dates quoted in the dialect's layout, NULL or the substitute
-// ("0" for numbers, "' '" otherwise) when the column is in the not-null list.
+// (NotNullSubstituteOf) when the column is in the not-null list.
 // Fails with EConvertError for a number SQL cannot write (NaN, infinity, a malformed decimal).
 void AppendFieldLiteral(const TField& field, TDialect dialect, bool inNotNullList,
                         std::string& out);
 std::string RenderFieldLiteral(const TField& field, TDialect dialect, const TNotNullList& notNull);
 
 // A text literal. MySQL: apostrophes doubled, backslash, NUL, CR, LF and Ctrl-Z escaped with a
-// backslash, character by character in the code page (a 0x5C trail byte stays as it is).
+// backslash, character by character in the code page; a value that a utf8mb4, gbk or latin1
+// client could split differently (a 0x5C trail byte, a non-ASCII character before an escape)
+// is written as _utf8mb4 0x... of its UTF-8 text instead.
 // SQL Server: apostrophes doubled; CR, LF and NUL written outside the quotes as CHAR(n)
 // (NCHAR(n) and N'...' pieces when wide) joined with " + "; a value of more than 1000 pieces
 // becomes CAST(0x... AS VARCHAR(MAX)) of its bytes, or of its UTF-16LE bytes AS NVARCHAR(MAX)
@@ -45,6 +53,13 @@ std::string RenderFieldLiteral(const TField& field, TDialect dialect, const TNot
 void AppendQuotedText(std::string_view text, TDialect dialect, bool wide, std::string& out);
 // Apostrophes around text, apostrophes inside doubled; nothing else.
 std::string QuotedStr(std::string_view text);
+
+// Whether MariaDB's gbk character set lacks the two-byte GB18030 character lead, trail (an
+// import through a gbk client fails on it or stores "?").
+bool GbkLacks(unsigned char lead, unsigned char trail);
+// Where the first character of text that gbk lacks starts (four-byte characters included), or
+// npos.
+size_t FindGbkGap(std::string_view text);
 
 // "0x" and two upper-case hexadecimal digits per byte.
 void AppendHexLiteral(std::string_view bytes, std::string& out);

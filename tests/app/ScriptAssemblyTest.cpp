@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/RowSelection.h"
@@ -70,6 +71,84 @@ public:
 private:
     int FFailAt;
 };
+
+// The lines of a T-SQL script that run something other than the export's own statements: text
+// outside comments on a line that starts with a comment, or a line that starts with another
+// word. Brackets, strings and nested block comments are followed across lines, so a line
+// break inside a quoted name continues its statement. inserts counts the INSERT lines.
+std::vector<std::string> ForeignMssqlLines(const std::string& script, int& inserts) {
+    static const std::vector<std::string> allowed = {"INSERT", "GO",   "SET",
+                                                     "DELETE", "DBCC", "Values"};
+    std::vector<std::string> foreign;
+    enum { Code, Bracket, Quote, Block, Line } state = Code;
+    int depth = 0;
+    bool lineStart = true, commentLine = false;
+    size_t lineBegin = 0;
+    inserts = 0;
+    for (size_t i = 0; i < script.size(); ++i) {
+        char c = script[i];
+        char next = i + 1 < script.size() ? script[i + 1] : '\0';
+        if (c == '\r' || c == '\n') {
+            if (state == Line) state = Code;
+            // Inside a name or string the line continues its statement.
+            lineStart = state == Code || state == Block;
+            commentLine = state == Block;
+            lineBegin = i + 1;
+            continue;
+        }
+        switch (state) {
+        case Bracket:
+            if (c == ']') {
+                if (next == ']')
+                    ++i;
+                else
+                    state = Code;
+            }
+            continue;
+        case Quote:
+            if (c == '\'') {
+                if (next == '\'')
+                    ++i;
+                else
+                    state = Code;
+            }
+            continue;
+        case Block:
+            if (c == '/' && next == '*') ++depth, ++i;
+            if (c == '*' && next == '/' && --depth == 0) state = Code, ++i;
+            continue;
+        case Line:
+            continue;
+        case Code:
+            break;
+        }
+        if (c == ' ' || c == '\t') continue;
+        if ((c == '/' && next == '*') || (c == '-' && next == '-')) {
+            state = c == '/' ? Block : Line;
+            depth = 1;
+            ++i;
+            if (lineStart) commentLine = true;
+            lineStart = false;
+            continue;
+        }
+        size_t end = script.find_first_of(" \r\n", lineBegin);
+        std::string line = script.substr(lineBegin, end - lineBegin);
+        if (commentLine) {
+            foreign.push_back(line);
+            commentLine = false;
+        } else if (lineStart) {
+            size_t wordEnd = script.find_first_of(" (\r\n", i);
+            std::string word = script.substr(i, wordEnd - i);
+            if (word == "INSERT") ++inserts;
+            if (std::find(allowed.begin(), allowed.end(), word) == allowed.end())
+                foreign.push_back(line);
+        }
+        lineStart = false;
+        if (c == '[') state = Bracket;
+        if (c == '\'') state = Quote;
+    }
+    return foreign;
+}
 
 } // namespace
 
@@ -279,4 +358,59 @@ TEST(ScriptAssembly, AnErrorStopsTheExportButRestoresTheResult) {
         EXPECT_STREQ(error.what(), "Field 'SEL' not found");
     }
     EXPECT_FALSE(noSel.ControlsDisabled());
+}
+
+TEST(ScriptAssembly, NoTableNameLeavesTheHeaderComment) {
+    TResultSet result;
+    LoadUsers(result, BooleanSel({true, false}));
+    // Control characters would end the line comment; in T-SQL, which nests block comments,
+    // "*/" would close the header early and "/*" keep it open past the statements.
+    struct Case {
+        std::string Name, Mssql, Mysql;
+    } cases[] = {
+        {"a\rb", "[a?b]", "`a?b`"},
+        {"nl\nDROP TABLE victim;#", "[nl?DROP TABLE victim;#]", "`nl?DROP TABLE victim;#`"},
+        {"a\tb\x7F\x1A", "[a?b??]", "`a?b??`"},
+        {"x*/ DROP TABLE victim /*", "[x* / DROP TABLE victim / *]", "`x*/ DROP TABLE victim /*`"},
+        {"*/*", "[* / *]", "`*/*`"},
+        {"/*/", "[/ * /]", "`/*/`"},
+        {"\xD6\xD0*\xD6\xD0/", "[\xD6\xD0*\xD6\xD0/]", "`\xD6\xD0*\xD6\xD0/`"},
+    };
+    for (const Case& c : cases) {
+        TStringList mssql, mysql;
+        GenerateInsertScript(result, mssql, {TDialect::dMssql, c.Name, false, false, "", {}, {}});
+        GenerateInsertScript(result, mysql, {TDialect::dMysql, c.Name, false, false, "", {}, {}});
+        EXPECT_EQ(mssql.Get(0), "/*---------" + c.Mssql + "-----------*/");
+        EXPECT_EQ(mysql.Get(0), CodePage("-- 导出表中的数据 ") + c.Mysql);
+        // The statements quote the name unchanged: a line break in it stays inside the
+        // brackets or backquotes of one INSERT line.
+        EXPECT_EQ(mssql.Get(2),
+                  "INSERT INTO " + QuoteName(c.Name, TDialect::dMssql) + " ([id], [name]) ");
+        EXPECT_EQ(mysql.Get(2),
+                  "INSERT INTO " + QuoteName(c.Name, TDialect::dMysql) + " (`id`, `name`) VALUES ");
+        EXPECT_EQ(mssql.Count(), 5);
+        EXPECT_EQ(mysql.Count(), 5);
+    }
+}
+
+TEST(ScriptAssembly, MssqlScriptsOfHostileNamesAndValuesRunOnlyTheirOwnStatements) {
+    TResultSet result;
+    result.LoadPacket(MakePacket(
+        {BooleanSel({true, true, true}),
+         {"id]\n/*", TFieldType::ftInteger, TValueStorage::Int64, {Int(1), Int(2), Int(3)}},
+         {"v",
+          TFieldType::ftWideString,
+          TValueStorage::Bytes,
+          {Bytes("\x95\x5C'); DROP TABLE victim; -- "), Bytes("x*/ GO\r\nDROP TABLE victim /*"),
+           Bytes("\xD6\xD0\\\n]'")}}}));
+    const std::string names[] = {"x*/ DROP TABLE victim /*", "nl\nDROP TABLE victim;--",
+                                 "a/*\r\n[q]*/ b", "*/*", "open /*"};
+    for (const std::string& name : names) {
+        TStringList lines;
+        GenerateInsertScript(result, lines, {TDialect::dMssql, name, true, true, "", {}, {}});
+        int inserts = 0;
+        EXPECT_EQ(ForeignMssqlLines(lines.Text(), inserts), std::vector<std::string>{})
+            << lines.Text();
+        EXPECT_EQ(inserts, 3) << lines.Text();
+    }
 }

@@ -6,9 +6,11 @@
 #include <functional>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "app/Query.h"
 #include "app/ResultSet.h"
+#include "app/ValueRendering.h"
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/CodePage.h"
@@ -301,6 +303,27 @@ TEST(Database, SqliteTakesStatementsAsUtf8) {
     EXPECT_EQ(Column(packet, "born").DateTime(0), born);
     db->Close();
     std::remove(path);
+}
+
+// The export warns about exactly the two-byte characters the server's gbk cannot store.
+TEST_F(TMariaDbTest, GbkGapsAreTheCodesTheServersGbkLacks) {
+    TDataPacket packet = Db->OpenQuery(
+        "WITH RECURSIVE l(v) AS (SELECT 129 UNION ALL SELECT v + 1 FROM l WHERE v < 254), "
+        "t(v) AS (SELECT 64 UNION ALL SELECT v + 1 FROM t WHERE v < 254) "
+        "SELECT l.v AS lead, t.v AS trail FROM l, t WHERE t.v <> 127 AND "
+        "HEX(CONVERT(CONVERT(BINARY CHAR(l.v, t.v) USING gbk) USING utf8mb4)) = '3F'");
+    std::vector<bool> lacks(0x10000);
+    for (size_t row = 0; row < packet.RowCount; ++row)
+        lacks[static_cast<size_t>(Column(packet, "lead").Int64(row) * 256 +
+                                  Column(packet, "trail").Int64(row))] = true;
+    EXPECT_EQ(packet.RowCount, 2149u);
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) continue;
+            EXPECT_EQ(GbkLacks(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)),
+                      lacks[static_cast<size_t>(lead * 256 + trail)])
+                << std::hex << lead << ' ' << trail;
+        }
 }
 
 } // namespace
