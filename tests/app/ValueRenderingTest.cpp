@@ -431,6 +431,31 @@ TEST(ValueRendering, MssqlTextPutsLineBreaksAndNulOutsideTheQuotes) {
     EXPECT_EQ(platform::Utf16ToCodePage(units, platform::TConversion::Strict), wide);
 }
 
+// Where one dialect's rule has a twin in the other, both hold: a number held as a boolean,
+// text that cannot become Unicode, a list that ends in a separator.
+TEST(ValueRendering, RulesThatHoldInBothDialects) {
+    for (TDialect dialect : kBoth) {
+        // A smallint the driver delivers as a bit.
+        EXPECT_EQ(Literal(TFieldType::ftSmallint, TValueStorage::Boolean, Bool(true), dialect),
+                  "1");
+        EXPECT_EQ(Literal(TFieldType::ftSmallint, TValueStorage::Boolean, Bool(false), dialect),
+                  "0");
+        // Long text is written as Unicode; a byte that starts no character stops the export
+        // instead of turning into something else.
+        EXPECT_THROW(Literal(TFieldType::ftMemo, TValueStorage::Bytes, Bytes("a\xFF"), dialect),
+                     EEncodingError);
+    }
+    // So does wide text long enough to be cast from Unicode.
+    std::string longWide;
+    for (int i = 0; i < 600; ++i)
+        longWide += "a\n";
+    EXPECT_THROW(Literal(TFieldType::ftWideString, TValueStorage::Bytes, Bytes(longWide + "\xFF"),
+                         TDialect::dMssql),
+                 EEncodingError);
+    EXPECT_EQ(TNotNullList("a, ").Names(), std::vector<std::string>{"a"});
+    EXPECT_EQ(TNotNullList("a,b , ").Names(), (std::vector<std::string>{"a", "b"}));
+}
+
 TEST(ValueRendering, NamesAreEscapedInsideTheirQuotes) {
     std::string out;
     AppendQuotedName("a]b[c`", TDialect::dMssql, out);
