@@ -19,27 +19,22 @@ TPairs ReadPairs(const std::string& text, TConnectionSyntax syntax) {
     return read.Pairs;
 }
 
-// FreeTDS wants the port apart; Microsoft's driver reads "host,port" itself. The port of
-// "host,port" wins over a Port key.
-bool SplitHostPort(std::string& host, std::string& port) {
-    size_t comma = host.find(',');
-    if (comma == std::string::npos) return false;
-    port = Trim(std::string_view(host).substr(comma + 1));
-    host = Trim(std::string_view(host).substr(0, comma));
-    return true;
-}
-
-// The same for an ODBC text: the last Server key split, the port right after it.
+// FreeTDS wants the port apart; Microsoft's driver reads "host,port" itself. The last Server
+// key is split, its port (which wins over a Port key) put right after it.
 bool SplitHostPort(TPairs& pairs) {
     size_t server = pairs.size();
     while (server > 0 && NormalConnectionKey(pairs[server - 1].Key) != "server")
         --server;
-    std::string port;
-    if (server == 0 || !SplitHostPort(pairs[server - 1].Value, port)) return false;
+    if (server == 0) return false;
+    std::string& host = pairs[server - 1].Value;
+    size_t comma = host.find(',');
+    if (comma == std::string::npos) return false;
+    TConnectionPair port{"Port", Trim(std::string_view(host).substr(comma + 1))};
+    host = Trim(std::string_view(host).substr(0, comma));
     TPairs result;
     for (size_t i = 0; i < pairs.size(); ++i) {
         if (NormalConnectionKey(pairs[i].Key) != "port") result.push_back(pairs[i]);
-        if (i == server - 1) result.push_back({"Port", port});
+        if (i == server - 1) result.push_back(port);
     }
     pairs = std::move(result);
     return true;
@@ -106,7 +101,7 @@ bool IsIgnorableKey(const std::string& key) {
 
 enum class TTarget { SqlServer, OdbcBridge, MySql };
 
-std::string TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& installed) {
+TPairs TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& installed) {
     std::string provider;
     for (const auto& [key, value] : pairs)
         if (NormalConnectionKey(key) == "provider") provider = value;
@@ -188,16 +183,13 @@ std::string TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& 
 
     TPairs result;
     switch (target) {
-    case TTarget::SqlServer: {
-        std::string host = server.empty() ? dataSource : server;
-        if (driver.empty()) driver = "FreeTDS";
-        driver = InstalledDriverFor(driver, installed);
-        if (SameText(driver, "FreeTDS")) SplitHostPort(host, port);
-        result.emplace_back("Driver", driver);
-        if (!host.empty()) result.emplace_back("Server", host);
+    case TTarget::SqlServer:
+        if (server.empty()) server = dataSource;
+        result.emplace_back("Driver",
+                            InstalledDriverFor(driver.empty() ? "FreeTDS" : driver, installed));
+        if (!server.empty()) result.emplace_back("Server", server);
         if (!port.empty()) result.emplace_back("Port", port);
         break;
-    }
     case TTarget::OdbcBridge:
         // Under the ODBC bridge, Data Source names a DSN.
         if (dsn.empty() && driver.empty()) dsn = dataSource;
@@ -228,7 +220,7 @@ std::string TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& 
     if (!uid.empty()) result.emplace_back("UID", uid);
     if (!pwd.empty()) result.emplace_back("PWD", pwd);
     result.insert(result.end(), extra.begin(), extra.end());
-    return ComposeConnectionText(result);
+    return result;
 }
 
 } // namespace
@@ -237,20 +229,20 @@ std::string TranslateConnectionString(const std::string& text,
                                       const std::vector<std::string>& installedDrivers) {
     TConnectionText read = ReadConnectionText(text);
     if (!read.Error.empty()) throw EDatabaseError(read.Error);
-    if (read.Syntax == TConnectionSyntax::OleDb)
-        return TranslateOleDb(read.Pairs, installedDrivers);
-
-    TPairs& pairs = read.Pairs;
-    bool changed = false;
-    for (auto& [key, value] : pairs) {
-        if (NormalConnectionKey(key) != "driver") continue;
-        std::string installed = InstalledDriverFor(value, installedDrivers);
-        if (installed != value) {
-            value = installed;
-            changed = true;
+    TPairs pairs = std::move(read.Pairs);
+    bool changed = read.Syntax == TConnectionSyntax::OleDb;
+    if (changed) {
+        pairs = TranslateOleDb(pairs, installedDrivers);
+    } else {
+        for (auto& [key, value] : pairs) {
+            if (NormalConnectionKey(key) != "driver") continue;
+            std::string installed = InstalledDriverFor(value, installedDrivers);
+            if (installed != value) {
+                value = installed;
+                changed = true;
+            }
         }
     }
-    // FreeTDS reads "host,port" itself; the port apart is what the dialog shows.
     if (SameText(ConnectionValue(pairs, "Driver"), "FreeTDS") && SplitHostPort(pairs))
         changed = true;
     return changed ? ComposeConnectionText(pairs) : text;
