@@ -1,68 +1,27 @@
 #include "app/ConnectionText.h"
 
-#include <utility>
-#include <vector>
-
+#include "base/ConnectionPairs.h"
 #include "base/Format.h"
 
 namespace {
 
-std::string Enclosed(const std::string& value) {
-    bool plain = value.find_first_of(";{}") == std::string::npos && Trim(value) == value;
-    if (plain) return value;
-    std::string result = "{";
-    for (char c : value) {
-        result += c;
-        if (c == '}') result += '}';
-    }
-    return result + "}";
-}
-
-std::vector<std::pair<std::string, std::string>> Pairs(const std::string& text) {
-    std::vector<std::pair<std::string, std::string>> pairs;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t equals = text.find('=', pos);
-        size_t semicolon = text.find(';', pos);
-        if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
-            if (semicolon == std::string::npos) break;
-            pos = semicolon + 1;
-            continue;
-        }
-        std::string key = Trim(text.substr(pos, equals - pos));
-        size_t valueStart = equals + 1;
-        while (valueStart < text.size() && text[valueStart] == ' ') ++valueStart;
-        std::string value;
-        if (valueStart < text.size() && (text[valueStart] == '{' || text[valueStart] == '"')) {
-            char close = text[valueStart] == '{' ? '}' : '"';
-            size_t at = valueStart + 1;
-            while (at < text.size()) {
-                if (text[at] == close) {
-                    if (at + 1 < text.size() && text[at + 1] == close) {
-                        value += close;
-                        at += 2;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                value += text[at++];
-            }
-            size_t next = text.find(';', at);
-            pos = next == std::string::npos ? text.size() : next + 1;
-        } else {
-            size_t next = text.find(';', valueStart);
-            value = Trim(text.substr(valueStart, next == std::string::npos ? std::string::npos
-                                                                         : next - valueStart));
-            pos = next == std::string::npos ? text.size() : next + 1;
-        }
-        pairs.emplace_back(LowerCase(key), value);
-    }
-    return pairs;
-}
-
 bool Contains(const std::string& text, const char* part) {
     return LowerCase(text).find(part) != std::string::npos;
+}
+
+// The kind a driver or provider name stands for; false when it names none of them.
+bool KindOf(const std::string& name, TConnectionKind& kind) {
+    if (Contains(name, "sqlite"))
+        kind = TConnectionKind::SQLite;
+    else if (Contains(name, "maria") || Contains(name, "mysql"))
+        kind = TConnectionKind::MySql;
+    else if (Contains(name, "tds") || Contains(name, "sql server") || Contains(name, "sqlncli") ||
+             Contains(name, "native client") || Contains(name, "sqloledb") ||
+             Contains(name, "msoledbsql"))
+        kind = TConnectionKind::SqlServer;
+    else
+        return false;
+    return true;
 }
 
 } // namespace
@@ -86,7 +45,7 @@ std::string ComposeConnectionString(const TConnectionFields& fields) {
         if (!text.empty()) text += ';';
         text += key;
         text += '=';
-        text += Enclosed(value);
+        text += ConnectionValueText(value);
     };
     switch (fields.Kind) {
     case TConnectionKind::SQLite:
@@ -108,35 +67,64 @@ std::string ComposeConnectionString(const TConnectionFields& fields) {
     return text;
 }
 
+// Reads the keys as the connection translates them (platform/odbc/ConnectionString.cpp), so
+// that the dialog shows what a history entry connects to. A text that cannot be read shows
+// what comes before the fault.
 TConnectionFields ParseConnectionString(const std::string& text) {
     TConnectionFields fields;
+    if (Trim(text).empty()) return fields;
     fields.Server.clear();
-    bool kindKnown = false;
-    for (const auto& [key, value] : Pairs(text)) {
-        if (key == "driver" || key == "provider") {
-            if (Contains(value, "sqlite")) fields.Kind = TConnectionKind::SQLite;
-            else if (Contains(value, "maria") || Contains(value, "mysql")) fields.Kind = TConnectionKind::MySql;
-            else if (key == "driver" && !Contains(value, "tds") && !Contains(value, "sql server")) continue;
-            else if (key == "provider" && Contains(value, "msdasql")) continue;
-            else fields.Kind = TConnectionKind::SqlServer;
-            kindKnown = true;
-        } else if (key == "server" || key == "data source" || key == "host") {
-            fields.Server = value;
-            size_t comma = value.find(',');
-            if (comma != std::string::npos) {
-                fields.Server = Trim(value.substr(0, comma));
-                fields.Port = Trim(value.substr(comma + 1));
-            }
-        } else if (key == "port") {
-            fields.Port = value;
-        } else if (key == "database" || key == "initial catalog") {
+    TConnectionText read = ReadConnectionText(text);
+    std::string server, dataSource, location, provider, driver;
+    // Extended Properties holds ODBC keys.
+    auto readPair = [&](const TConnectionPair& pair, bool oleDb, auto& self) -> void {
+        std::string key = NormalConnectionKey(pair.Key);
+        const std::string& value = pair.Value;
+        if (key == "server" ||
+            (oleDb && (key == "address" || key == "addr" || key == "network address")))
+            server = value;
+        else if (oleDb && key == "data source")
+            dataSource = value;
+        else if (oleDb && key == "location")
+            location = value;
+        else if (key == "database" || (oleDb && key == "initial catalog"))
             fields.Database = value;
-        } else if (key == "uid" || key == "user id" || key == "user") {
+        else if (key == "uid" || key == "user" || (oleDb && key == "user id"))
             fields.User = value;
-        } else if (key == "pwd" || key == "password") {
+        else if (key == "pwd" || key == "password")
             fields.Password = value;
-        }
+        else if (key == "port")
+            fields.Port = value;
+        else if (key == "driver")
+            driver = value;
+        else if (oleDb && key == "provider")
+            provider = value;
+        else if (oleDb && key == "extended properties")
+            for (const TConnectionPair& inner :
+                 ReadConnectionText(value, TConnectionSyntax::Odbc).Pairs)
+                self(inner, false, self);
+    };
+    bool oleDb = read.Syntax == TConnectionSyntax::OleDb;
+    for (const TConnectionPair& pair : read.Pairs)
+        readPair(pair, oleDb, readPair);
+    // The driver connects; without one the provider decides.
+    if (!KindOf(driver, fields.Kind)) KindOf(provider, fields.Kind);
+    std::string lowerProvider = LowerCase(provider);
+    if (!oleDb || StartsText("msdasql", lowerProvider)) {
+        // Under the ODBC bridge, Data Source names a DSN.
+    } else if (StartsText("mysql", lowerProvider) && !location.empty()) {
+        // The MySQL provider names the host Location when Data Source holds the database.
+        if (fields.Database.empty()) fields.Database = dataSource;
+        if (server.empty()) server = location;
+    } else if (server.empty()) {
+        server = dataSource;
     }
-    if (!kindKnown && text.empty()) fields.Server = "127.0.0.1";
+    fields.Server = server;
+    // Only FreeTDS reads "host,port"; a comma in a MySQL host is part of it.
+    size_t comma = server.find(',');
+    if (fields.Kind == TConnectionKind::SqlServer && comma != std::string::npos) {
+        fields.Server = Trim(server.substr(0, comma));
+        fields.Port = Trim(server.substr(comma + 1));
+    }
     return fields;
 }

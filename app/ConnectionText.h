@@ -19,7 +19,7 @@ struct TConnectionFields {
 std::string DefaultPort(TConnectionKind kind);
 
 // An ODBC text for the installed drivers: FreeTDS, MariaDB Unicode or SQLite3. Empty fields
-// are left out; a value with ";", braces or outer blanks is enclosed in braces.
+// are left out; a value with ";", "=", braces or outer blanks is enclosed in braces.
 std::string ComposeConnectionString(const TConnectionFields& fields);
 
 // The fields of an ODBC or OLE DB text, as far as it names them (keys ignoring case;

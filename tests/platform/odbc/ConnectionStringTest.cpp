@@ -142,7 +142,7 @@ TEST(ConnectionString, MessagesNeverRepeatPasswords) {
          "\"PWD\""},
         {"Provider=MSDASQL.1;Extended Properties=DSN=d;PWD=se;cret", "se;cret", "\"PWD\""},
         {"Provider=MSDASQL.1;Extended Properties=\"DSN=d;PWD=\"se;cre=t\"", "\"se;cre=t\"",
-         "after \"PWD\""},
+         "\"PWD\""},
         // '=' and '"' in the password: the piece after ';' looks like a key.
         {"Provider=SQLOLEDB;Data Source=h;Password=top;sec=ret", "top;sec=ret",
          "after \"Password\""},
