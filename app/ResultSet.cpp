@@ -24,6 +24,8 @@ bool IsIntegerKind(TFieldType kind) {
     }
 }
 
+} // namespace
+
 bool IsTextKind(TFieldType kind) {
     switch (kind) {
     case TFieldType::ftString:
@@ -39,8 +41,6 @@ bool IsTextKind(TFieldType kind) {
         return false;
     }
 }
-
-} // namespace
 
 // ---- TField ----
 

@@ -15,6 +15,9 @@
 class TResultSet;
 class TField;
 
+// Kinds whose values are text: they read as booleans and integers by parsing.
+bool IsTextKind(TFieldType kind);
+
 // The display-text hook of a column: fills text for the current row; displayText is true when
 // the grid shows the value, false when it is about to be edited.
 using TFieldGetTextEvent = std::function<void(TField& sender, std::string& text, bool displayText)>;

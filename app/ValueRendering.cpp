@@ -367,16 +367,8 @@ TNotNullSubstitute NotNullSubstituteOf(TFieldType kind) {
     case TFieldType::ftFMTBcd:
     case TFieldType::ftBoolean:
         return TNotNullSubstitute::nsZero;
-    case TFieldType::ftString:
-    case TFieldType::ftFixedChar:
-    case TFieldType::ftWideString:
-    case TFieldType::ftGuid:
-    case TFieldType::ftMemo:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraClob:
-        return TNotNullSubstitute::nsBlank;
     default:
-        return TNotNullSubstitute::nsBlankMayFail;
+        return IsTextKind(kind) ? TNotNullSubstitute::nsBlank : TNotNullSubstitute::nsBlankMayFail;
     }
 }
 

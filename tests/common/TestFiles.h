@@ -1,12 +1,14 @@
 // Test helpers: a temporary folder removed at the end of the test, and whole-file byte I/O.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "base/DataPacket.h"
 
@@ -15,7 +17,8 @@ namespace testing_support {
 class TempFolder {
 public:
     explicit TempFolder(const std::string& prefix = "quorvel") {
-        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         FPath = pattern + "/";
     }
@@ -40,6 +43,15 @@ inline std::string ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The names in folder, sorted.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline TDateTimeParts Parts(int year, int month, int day, int hour = 0, int minute = 0,

@@ -14,19 +14,12 @@
 #include "tests/common/TestFiles.h"
 
 using namespace platform;
+using testing_support::FolderEntries;
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
 namespace {
-
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 mode_t Mode(const std::string& path) {
     struct stat status {};
@@ -47,12 +40,12 @@ TEST(FileWriter, ReplacesAFileOnlyWhenCommittedAndKeepsItsPermissions) {
         writer.Write(std::string(100000, 'n'));
         // The bytes are on the disk, beside the file, not in it.
         EXPECT_EQ(ReadBytes(path), "old");
-        EXPECT_EQ(Entries(folder.Path()).size(), 2u);
+        EXPECT_EQ(FolderEntries(folder.Path()).size(), 2u);
         writer.Commit();
     }
     EXPECT_EQ(ReadBytes(path), "new " + std::string(100000, 'n'));
     EXPECT_EQ(Mode(path), 0604u);
-    EXPECT_EQ(Entries(folder.Path()), std::vector<std::string>{"out.sql"});
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"out.sql"});
 
     // A new file gets the mode the umask gives, not the temporary file's 0600.
     mode_t mask = ::umask(027);
@@ -73,7 +66,7 @@ TEST(FileWriter, AnAbandonedWriteLeavesTheOldFileAndNoTemporaryOne) {
         writer.Write(std::string(10000, 'x'));
     } // destroyed without Commit, as by an exception
     EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(Entries(folder.Path()), std::vector<std::string>{"out.sql"});
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"out.sql"});
 
     // A write that fails half-way: the file-size limit.
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -92,14 +85,14 @@ TEST(FileWriter, AnAbandonedWriteLeavesTheOldFileAndNoTemporaryOne) {
             EXPECT_NE(std::string(error.what()).find("File too large"), std::string::npos)
                 << error.what();
         }
-        EXPECT_EQ(Entries(folder.Path()), std::vector<std::string>{"out.sql"});
+        EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"out.sql"});
         EXPECT_THROW(writer.Commit(), EWriteError);
     }
     ::setrlimit(RLIMIT_FSIZE, &oldLimit);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(failed);
     EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(Entries(folder.Path()), std::vector<std::string>{"out.sql"});
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"out.sql"});
 }
 
 TEST(FileWriter, ALinkKeepsPointingAtItsReplacedTarget) {
@@ -116,7 +109,7 @@ TEST(FileWriter, ALinkKeepsPointingAtItsReplacedTarget) {
     }
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadBytes(target), "new");
-    EXPECT_EQ(Entries(folder.Path() + "real"), std::vector<std::string>{"target.sql"});
+    EXPECT_EQ(FolderEntries(folder.Path() + "real"), std::vector<std::string>{"target.sql"});
 
     // A link whose target is not there yet creates it.
     std::string dangling = folder.Path() + "dangling.sql";

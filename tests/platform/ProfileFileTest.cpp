@@ -8,26 +8,15 @@
 #include <sys/stat.h>
 
 #include "base/Exception.h"
-#include "tests/common/TestFiles.h"
 #include "platform/ProfileFile.h"
+#include "tests/common/TestFiles.h"
 
 using namespace platform;
 
+using testing_support::FolderEntries;
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
-
-namespace {
-
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
-} // namespace
 
 TEST(ProfileFile, ReadsNamesIgnoringCaseAndAnyLineEnd) {
     TempFolder folder;
@@ -163,7 +152,8 @@ TEST(ProfileFile, EraseSectionAndDeleteKey) {
     EXPECT_EQ(ReadBytes(path), "[Option]\r\ndbtype=0\r\n");
 
     // A repeated section right after the erased one goes too.
-    WriteBytes(path, "; head\r\n[dbstr]\r\ndbstr=A\r\n[DbStr]\r\ndbstr=B\r\n[dbstr]\r\n[x]\r\nk=v\r\n");
+    WriteBytes(path,
+               "; head\r\n[dbstr]\r\ndbstr=A\r\n[DbStr]\r\ndbstr=B\r\n[dbstr]\r\n[x]\r\nk=v\r\n");
     EraseProfileSection(path, "DBSTR");
     EXPECT_EQ(ReadBytes(path), "; head\r\n[x]\r\nk=v\r\n");
 
@@ -187,9 +177,7 @@ TEST(ProfileFile, ReplacingKeepsPermissionsAndLinks) {
     struct stat status {};
     ASSERT_EQ(stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
-    std::vector<std::string> entries = FolderEntries(folder.Path());
-    std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"link.ini", "real.ini"}));
+    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"link.ini", "real.ini"}));
 }
 
 TEST(ProfileFile, RefusedWritesNameThePath) {
