@@ -343,7 +343,16 @@ bool GbkLacks(unsigned char lead, unsigned char trail) {
 }
 
 size_t FindGbkGap(std::string_view text) {
+    const char* data = text.data();
     for (size_t pos = 0, size = text.size(); pos < size;) {
+        // Every line of a script passes here, and most of it is ASCII: eight bytes at a time.
+        uint64_t word;
+        while (pos + sizeof word <= size &&
+               (std::memcpy(&word, data + pos, sizeof word), (word & 0x8080808080808080ull) == 0))
+            pos += sizeof word;
+        while (pos < size && static_cast<unsigned char>(data[pos]) < 0x80)
+            ++pos;
+        if (pos == size) break;
         int length = platform::CodePageCharLength(text, pos);
         if (length == 4) return pos;
         if (length == 2 && GbkLacks(static_cast<unsigned char>(text[pos]),
