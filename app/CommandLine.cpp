@@ -33,11 +33,11 @@ bool IsDigits(const std::string& text) {
 }
 
 // Notes the first character that the server's gbk lacks, with the row and column that hold
-// it, on the lines' way to the target.
+// it, on the lines' way to the target; only a gbk script (active) can lose them.
 class TGbkWatch : public TStrings {
 public:
-    TGbkWatch(TStrings& target, TResultSet& resultSet, TDialect dialect)
-        : FTarget(target), FResultSet(resultSet), FDialect(dialect) {}
+    TGbkWatch(TStrings& target, TResultSet& resultSet, TDialect dialect, bool active)
+        : FTarget(target), FResultSet(resultSet), FDialect(dialect), FActive(active) {}
     int Count() const override { return FTarget.Count(); }
     std::string Get(int index) const override { return FTarget.Get(index); }
     void Put(int index, const std::string& line) override {
@@ -59,11 +59,12 @@ public:
 
 private:
     void Check(const std::string& line) {
+        if (!FActive) return;
         // Every statement starts a line of its own; names with line breaks only add lines
         // after that.
         if (line.starts_with("INSERT INTO ")) ++FStatement;
         if (!FWarning.empty()) return;
-        size_t pos = FindGbkGap(line);
+        size_t pos = platform::FindGbkGap(line);
         if (pos == std::string::npos) return;
         std::string where = "a table or column name";
         std::string_view text = line;
@@ -76,7 +77,7 @@ private:
                 if (field.IsSelection()) continue;
                 literal.clear();
                 AppendFieldLiteral(field, FDialect, false, literal);
-                size_t at = FindGbkGap(literal);
+                size_t at = platform::FindGbkGap(literal);
                 if (at == std::string::npos) continue;
                 where = Format("row %d, column %s", FStatement, field.FieldName().c_str());
                 text = literal;
@@ -94,6 +95,7 @@ private:
     TStrings& FTarget;
     TResultSet& FResultSet;
     TDialect FDialect;
+    bool FActive;
     int FStatement = 0;
     std::string FWarning;
 };
@@ -273,11 +275,11 @@ int RunExport(const TExportArguments& arguments, platform::TDatabase& database,
     if (progress) options.OnRow = [&bar](int row, int rowCount) { bar.Show(row, rowCount); };
 
     // Unless Close completes, the writer leaves a file that was there as it was.
-    TGbkWatch watch(writer, resultSet, arguments.Dialect);
+    TGbkWatch watch(writer, resultSet, arguments.Dialect,
+                    arguments.Encoding == TScriptEncoding::GB18030);
     int written = GenerateInsertScript(resultSet, watch, options);
     writer.Close();
-    if (arguments.Encoding == TScriptEncoding::GB18030 && !watch.Warning().empty())
-        warnings.push_back(watch.Warning());
+    if (!watch.Warning().empty()) warnings.push_back(watch.Warning());
     return written;
 }
 

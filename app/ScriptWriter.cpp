@@ -5,7 +5,13 @@
 
 namespace {
 constexpr size_t kBufferSize = 64 * 1024;
+
+bool IsAscii(const std::string& line) {
+    for (unsigned char c : line)
+        if (c >= 0x80) return false;
+    return true;
 }
+} // namespace
 
 std::string EncodingDeclaration(TDialect dialect, TScriptEncoding encoding) {
     if (dialect != TDialect::dMysql) return "";
@@ -52,13 +58,7 @@ void TScriptFileWriter::Clear() {
 int TScriptFileWriter::Add(const std::string& line) {
     if (FLineStarted) FBuffer += "\r\n";
     FLineStarted = true;
-    bool ascii = true;
-    for (unsigned char c : line)
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (FEncoding == TScriptEncoding::Utf8 && !ascii)
+    if (FEncoding == TScriptEncoding::Utf8 && !IsAscii(line))
         Append(platform::CodePageToUtf8(line, FConversion));
     else
         Append(line);

@@ -54,13 +54,6 @@ void AppendQuotedText(std::string_view text, TDialect dialect, bool wide, std::s
 // Apostrophes around text, apostrophes inside doubled; nothing else.
 std::string QuotedStr(std::string_view text);
 
-// Whether MariaDB's gbk character set lacks the two-byte GB18030 character lead, trail (an
-// import through a gbk client fails on it or stores "?").
-bool GbkLacks(unsigned char lead, unsigned char trail);
-// Where the first character of text that gbk lacks starts (four-byte characters included), or
-// npos.
-size_t FindGbkGap(std::string_view text);
-
 // "0x" and two upper-case hexadecimal digits per byte.
 void AppendHexLiteral(std::string_view bytes, std::string& out);
 

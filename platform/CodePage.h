@@ -23,7 +23,11 @@ std::u16string Utf8ToUtf16(std::string_view text, TConversion mode);
 // there start no valid character (or it is cut off by the end of text).
 int CodePageCharLength(std::string_view text, size_t pos);
 
-// True when every character is one or two bytes, that is, the text is plain GBK.
-bool IsGbkCompatible(std::string_view text);
+// Whether MariaDB's gbk character set lacks the two-byte GB18030 character lead, trail (an
+// import through a gbk client fails on it or stores "?").
+bool GbkLacks(unsigned char lead, unsigned char trail);
+// Where the first character of text that gbk lacks starts (four-byte characters included), or
+// npos.
+size_t FindGbkGap(std::string_view text);
 
 } // namespace platform

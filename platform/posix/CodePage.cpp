@@ -2,6 +2,8 @@
 // since database text is converted cell by cell.
 #include "platform/CodePage.h"
 
+#include <cstring>
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -70,12 +72,18 @@ Converter& ConverterFor(int which) {
     thread_local Converter utf16ToUtf8("UTF-8", "UTF-16LE");
     thread_local Converter utf8ToUtf16("UTF-16LE", "UTF-8");
     switch (which) {
-    case 0: return toUtf8;
-    case 1: return fromUtf8;
-    case 2: return toUtf16;
-    case 3: return fromUtf16;
-    case 4: return utf16ToUtf8;
-    default: return utf8ToUtf16;
+    case 0:
+        return toUtf8;
+    case 1:
+        return fromUtf8;
+    case 2:
+        return toUtf16;
+    case 3:
+        return fromUtf16;
+    case 4:
+        return utf16ToUtf8;
+    default:
+        return utf8ToUtf16;
     }
 }
 
@@ -128,7 +136,8 @@ std::u16string CodePageToUtf16(std::string_view text, TConversion mode) {
 std::string Utf16ToCodePage(std::u16string_view text, TConversion mode) {
     if (IsAscii(text)) {
         std::string result(text.size(), '\0');
-        for (size_t i = 0; i < text.size(); ++i) result[i] = static_cast<char>(text[i]);
+        for (size_t i = 0; i < text.size(); ++i)
+            result[i] = static_cast<char>(text[i]);
         return result;
     }
     return ConverterFor(3).Run(AsBytes(text), mode, kReplacementCodePage, 2, "UTF-16");
@@ -137,7 +146,8 @@ std::string Utf16ToCodePage(std::u16string_view text, TConversion mode) {
 std::string Utf16ToUtf8(std::u16string_view text, TConversion mode) {
     if (IsAscii(text)) {
         std::string result(text.size(), '\0');
-        for (size_t i = 0; i < text.size(); ++i) result[i] = static_cast<char>(text[i]);
+        for (size_t i = 0; i < text.size(); ++i)
+            result[i] = static_cast<char>(text[i]);
         return result;
     }
     return ConverterFor(4).Run(AsBytes(text), mode, kReplacementUtf8, 2, "UTF-16");
@@ -162,13 +172,58 @@ int CodePageCharLength(std::string_view text, size_t pos) {
     return 0;
 }
 
-bool IsGbkCompatible(std::string_view text) {
-    for (size_t pos = 0; pos < text.size();) {
+namespace {
+
+// Two-byte GB18030 codes that MariaDB's gbk lacks: the user-defined areas and what GB18030 added
+// to GBK (the euro sign, some pinyin letters, radicals and ideographic description characters).
+// Found by converting every two-byte code on the server; glibc's GBK lacks the same codes.
+struct TGbkGap {
+    unsigned char LeadFirst, LeadLast, TrailFirst, TrailLast;
+};
+constexpr TGbkGap kGbkGaps[] = {
+    {0xA1, 0xA7, 0x40, 0xA0}, {0xA2, 0xA2, 0xAB, 0xB0}, {0xA2, 0xA2, 0xE3, 0xE4},
+    {0xA2, 0xA2, 0xEF, 0xF0}, {0xA2, 0xA2, 0xFD, 0xFE}, {0xA4, 0xA4, 0xF4, 0xFE},
+    {0xA5, 0xA5, 0xF7, 0xFE}, {0xA6, 0xA6, 0xB9, 0xC0}, {0xA6, 0xA6, 0xD9, 0xDF},
+    {0xA6, 0xA6, 0xEC, 0xED}, {0xA6, 0xA6, 0xF3, 0xF3}, {0xA6, 0xA6, 0xF6, 0xFE},
+    {0xA7, 0xA7, 0xC2, 0xD0}, {0xA7, 0xA7, 0xF2, 0xFE}, {0xA8, 0xA8, 0x96, 0xA0},
+    {0xA8, 0xA8, 0xBC, 0xBC}, {0xA8, 0xA8, 0xBF, 0xBF}, {0xA8, 0xA8, 0xC1, 0xC4},
+    {0xA8, 0xA8, 0xEA, 0xFE}, {0xA9, 0xA9, 0x58, 0x58}, {0xA9, 0xA9, 0x5B, 0x5B},
+    {0xA9, 0xA9, 0x5D, 0x5F}, {0xA9, 0xA9, 0x89, 0x95}, {0xA9, 0xA9, 0x97, 0xA3},
+    {0xA9, 0xA9, 0xF0, 0xFE}, {0xAA, 0xAF, 0xA1, 0xFE}, {0xD7, 0xD7, 0xFA, 0xFE},
+    {0xF8, 0xFD, 0xA1, 0xFE}, {0xFE, 0xFE, 0x50, 0xFE},
+};
+
+} // namespace
+
+bool GbkLacks(unsigned char lead, unsigned char trail) {
+    // Most Chinese text leads with B0..F7 and D7 aside, which has no gaps.
+    if (lead < 0xA1 || (lead > 0xAF && lead < 0xF8 && lead != 0xD7)) return false;
+    for (const TGbkGap& gap : kGbkGaps)
+        if (lead >= gap.LeadFirst && lead <= gap.LeadLast && trail >= gap.TrailFirst &&
+            trail <= gap.TrailLast)
+            return true;
+    return false;
+}
+
+size_t FindGbkGap(std::string_view text) {
+    const char* data = text.data();
+    for (size_t pos = 0, size = text.size(); pos < size;) {
+        // Every line of a script passes here, and most of it is ASCII: eight bytes at a time.
+        uint64_t word;
+        while (pos + sizeof word <= size &&
+               (std::memcpy(&word, data + pos, sizeof word), (word & 0x8080808080808080ull) == 0))
+            pos += sizeof word;
+        while (pos < size && static_cast<unsigned char>(data[pos]) < 0x80)
+            ++pos;
+        if (pos == size) break;
         int length = CodePageCharLength(text, pos);
-        if (length == 0 || length == 4) return false;
-        pos += static_cast<size_t>(length);
+        if (length == 4) return pos;
+        if (length == 2 && GbkLacks(static_cast<unsigned char>(text[pos]),
+                                    static_cast<unsigned char>(text[pos + 1])))
+            return pos;
+        pos += length > 0 ? static_cast<size_t>(length) : 1;
     }
-    return true;
+    return std::string_view::npos;
 }
 
 } // namespace platform

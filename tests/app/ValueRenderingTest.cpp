@@ -491,7 +491,8 @@ TEST(ValueRendering, GbkGapsAreTheTwoByteCodesGlibcGbkLacks) {
             bool converts =
                 iconv(gbk, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1);
             gaps += !converts;
-            EXPECT_EQ(GbkLacks(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)),
+            EXPECT_EQ(platform::GbkLacks(static_cast<unsigned char>(lead),
+                                         static_cast<unsigned char>(trail)),
                       !converts)
                 << std::hex << lead << ' ' << trail;
         }
@@ -507,7 +508,8 @@ TEST(ValueRendering, GbkGapsAreTheTwoByteCodesGlibcGbkLacks) {
         {"x⿰y", 1}, {"中文😀", 4}, {"中文 abc", std::string::npos},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FindGbkGap(platform::Utf8ToCodePage(c.Utf8, platform::TConversion::Strict)),
-                  c.Position)
+        EXPECT_EQ(
+            platform::FindGbkGap(platform::Utf8ToCodePage(c.Utf8, platform::TConversion::Strict)),
+            c.Position)
             << c.Utf8;
 }

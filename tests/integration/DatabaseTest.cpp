@@ -320,7 +320,8 @@ TEST_F(TMariaDbTest, GbkGapsAreTheCodesTheServersGbkLacks) {
     for (int lead = 0x81; lead <= 0xFE; ++lead)
         for (int trail = 0x40; trail <= 0xFE; ++trail) {
             if (trail == 0x7F) continue;
-            EXPECT_EQ(GbkLacks(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)),
+            EXPECT_EQ(platform::GbkLacks(static_cast<unsigned char>(lead),
+                                         static_cast<unsigned char>(trail)),
                       lacks[static_cast<size_t>(lead * 256 + trail)])
                 << std::hex << lead << ' ' << trail;
         }

@@ -10,8 +10,8 @@ TEST(CodePage, RoundTripsGbkAndCharactersOutsideIt) {
     std::string bytes = Utf8ToCodePage(utf8, TConversion::Strict);
     EXPECT_EQ(bytes.substr(0, 4), "\xD6\xD0\xCE\xC4"); // GBK bytes for the Chinese pair
     EXPECT_EQ(CodePageToUtf8(bytes, TConversion::Strict), utf8);
-    EXPECT_FALSE(IsGbkCompatible(bytes)); // the emoji needs four bytes
-    EXPECT_TRUE(IsGbkCompatible("\xD6\xD0\xCE\xC4 abc"));
+    EXPECT_NE(FindGbkGap(bytes), std::string::npos); // the emoji needs four bytes
+    EXPECT_EQ(FindGbkGap("\xD6\xD0\xCE\xC4 abc"), std::string::npos);
     std::u16string wide = CodePageToUtf16(bytes, TConversion::Strict);
     EXPECT_EQ(Utf16ToCodePage(wide, TConversion::Strict), bytes);
     EXPECT_EQ(Utf16ToUtf8(wide, TConversion::Strict), utf8);
