@@ -9,8 +9,6 @@
 #include "base/Format.h"
 #include "base/ValueText.h"
 
-namespace {
-
 bool IsIntegerKind(TFieldType kind) {
     switch (kind) {
     case TFieldType::ftSmallint:
@@ -23,8 +21,6 @@ bool IsIntegerKind(TFieldType kind) {
         return false;
     }
 }
-
-} // namespace
 
 bool IsTextKind(TFieldType kind) {
     switch (kind) {

@@ -15,6 +15,8 @@
 class TResultSet;
 class TField;
 
+// Kinds whose values are whole numbers of any size.
+bool IsIntegerKind(TFieldType kind);
 // Kinds whose values are text: they read as booleans and integers by parsing.
 bool IsTextKind(TFieldType kind);
 

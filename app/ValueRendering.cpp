@@ -309,12 +309,8 @@ TRenderGroup RenderGroupOf(TFieldType kind) {
 }
 
 TNotNullSubstitute NotNullSubstituteOf(TFieldType kind) {
+    if (IsIntegerKind(kind)) return TNotNullSubstitute::nsZero;
     switch (kind) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint:
     case TFieldType::ftFloat:
     case TFieldType::ftCurrency:
     case TFieldType::ftBCD:
