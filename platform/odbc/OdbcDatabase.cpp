@@ -764,7 +764,7 @@ private:
         return true;
     }
 
-    static void AppendChunked(const THandle& stmt, const TColumnPlan& plan, TColumnData& column,
+    static void AppendChunked(const THandle& stmt, TColumnPlan& plan, TColumnData& column,
                               std::string& bytes) {
         SQLSMALLINT cType =
             plan.CType == SQL_C_WCHAR || plan.CType == SQL_C_BINARY ? plan.CType : SQL_C_CHAR;
@@ -793,21 +793,16 @@ private:
         }
     }
 
-    // The same buffer layout, guard and indicator handling as a bound block of one row.
-    static void AppendFixedByGetData(const THandle& stmt, const TColumnPlan& plan,
-                                     TColumnData& column) {
-        TColumnPlan single;
-        single.Number = plan.Number;
-        single.Def.Name = plan.Def.Name;
-        single.Fetch = plan.Fetch;
-        single.CType = plan.CType;
-        single.ValueBytes = plan.ValueBytes;
-        AllocateBlock(single, 1);
-        SQLRETURN rc = SQLGetData(stmt.Get(), single.Number, single.CType, single.Buffer.data(),
-                                  static_cast<SQLLEN>(single.ValueBytes), single.Indicators.data());
-        CheckGuards(single, 1);
+    // The same buffer layout, guard and indicator handling as a bound block of one row; the
+    // column's one-row buffer is made at its first value and kept for the rest.
+    static void AppendFixedByGetData(const THandle& stmt, TColumnPlan& plan, TColumnData& column) {
+        if (plan.Buffer.empty()) AllocateBlock(plan, 1);
+        std::fill(plan.Indicators.begin(), plan.Indicators.end(), kUnwritten);
+        SQLRETURN rc = SQLGetData(stmt.Get(), plan.Number, plan.CType, plan.Buffer.data(),
+                                  static_cast<SQLLEN>(plan.ValueBytes), plan.Indicators.data());
+        CheckGuards(plan, 1);
         stmt.Check(rc, "read a value");
-        AppendBound(single, 0, column);
+        AppendBound(plan, 0, column);
     }
 
     // A text column of a catalogue result; false for null.
