@@ -97,6 +97,53 @@ BENCHMARK(BM_TypeInMiddle)
     ->Args({10, 1})
     ->Unit(benchmark::kMicrosecond);
 
+// A line of text in one of three shapes: ASCII script, Chinese text (two-byte characters with
+// no blank to resynchronise on), and Chinese mixed with four-byte characters.
+std::string ShapedLine(int shape, int64_t row) {
+    if (shape == 0) return ScriptLine(row);
+    std::string line;
+    const std::string chinese = "\xD6\xD0\xCE\xC4\xCA\xFD\xBE\xDD\xBF\xE2"; // 中文数据库
+    const std::string wide = "\x95\x32\x82\x36";                            // U+20000
+    while (line.size() < 100)
+        line += (shape == 2 && (line.size() / 10) % 3 == 0) ? wide + chinese : chinese;
+    return line + std::to_string(row % 10);
+}
+
+// Keystrokes as the user types them (through KeyDown and KeyPress, with undo and trailing-blank
+// removal on) in the middle of a text of 10 MB: a Chinese character, Left, Right, Shift+Left,
+// Delete, Backspace, Ctrl+Left, Ctrl+Right. state.range(0) is the text's shape.
+void BM_KeystrokesInMiddle(benchmark::State& state) {
+    using namespace platform;
+    const int shape = static_cast<int>(state.range(0));
+    TMemoComponent memo;
+    memo.SetRemoveTrailingSpaces(true);
+    std::string text;
+    for (int64_t row = 0; text.size() < (size_t(10) << 20); ++row)
+        text += ShapedLine(shape, row) + "\r\n";
+    memo.SetText(text);
+    int32_t middle = memo.RowColToCharPos({memo.LineCount() / 2, 21});
+    memo.Selection().MoveCaret(middle);
+    const int kKeys = 9;
+    for (auto _ : state) {
+        memo.KeyPress('\xD6');
+        memo.KeyPress('\xD0');
+        memo.KeyDown(VK_LEFT, {});
+        memo.KeyDown(VK_RIGHT, {});
+        memo.KeyDown(VK_LEFT, {TShiftFlag::ssShift});
+        memo.KeyDown(VK_DELETE, {});
+        memo.KeyDown(VK_BACK, {});
+        memo.KeyDown(VK_LEFT, {TShiftFlag::ssCtrl});
+        memo.KeyDown(VK_RIGHT, {TShiftFlag::ssCtrl});
+        if (memo.UndoList().size() > 10000) memo.ClearUndo();
+    }
+    benchmark::DoNotOptimize(memo.TextLength());
+    // Seconds per keystroke (printed with a u for microseconds).
+    state.counters["s_per_key"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * kKeys),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_KeystrokesInMiddle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
 long PeakResidentKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
