@@ -2,6 +2,7 @@
 // mouse selection with auto-scroll, word selection, dragging text, and the clipboard commands.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "editor/MemoComponent.h"
 #include "platform/Clipboard.h"
@@ -13,10 +14,6 @@ namespace {
 
 constexpr int kAutoScrollTimer = 1;
 constexpr int kAutoScrollInterval = 50;
-
-bool IsBreak(char byte) {
-    return byte == '\r' || byte == '\n';
-}
 
 // Ctrl+arrows stop where this class changes.
 bool IsWordByte(char byte) {
@@ -71,9 +68,15 @@ void TMemoComponent::KeyPress(char byte) {
         if (byte == 0) return;
     }
     const auto code = static_cast<unsigned char>(byte);
-    if ((code < 32 && code != 13) || FReadOnly) return;
-    // A double-byte character arrives byte by byte and is inserted so.
-    FSelection->SetText(code == 13 ? std::string("\r\n") : std::string(1, byte));
+    // 127 is what Ctrl+Backspace types: a control code like the others, never text.
+    if ((code < 32 && code != 13) || code == 127 || FReadOnly) {
+        FPendingChar.clear();
+        return;
+    }
+    // A Chinese character arrives byte by byte and is inserted whole.
+    std::string character;
+    if (!CompleteTypedChar(byte, character)) return;
+    FSelection->SetText(code == 13 ? std::string("\r\n") : character);
     FSelection->ScrollIntoView(4);
 }
 
@@ -83,6 +86,7 @@ void TMemoComponent::KeyDown(uint16_t key, TShiftState shift) {
         OnKeyDown(*this, key, shift);
         if (key == 0) return;
     }
+    FPendingChar.clear();
     const TShiftState modifiers = shift.Modifiers();
     if (FReadOnly) {
         ReadOnlyKey(key, modifiers);
@@ -96,9 +100,7 @@ void TMemoComponent::KeyDown(uint16_t key, TShiftState shift) {
         if (none || exactly({TShiftFlag::ssShift})) {
             if (FSelection->RLength() == 0) {
                 TUpdateGuard bracket(*FSelection);
-                FSelection->SetRStart(FSelection->RStart() - 1);
-                if (IsBreak(CharAt(FSelection->RStart())))
-                    FSelection->SetRStart(FSelection->RStart() - 1);
+                FSelection->SetRStart(PrevCharPos(FSelection->RStart()));
                 bracket.Cancel();
             }
             FSelection->Delete();
@@ -142,8 +144,7 @@ void TMemoComponent::KeyDown(uint16_t key, TShiftState shift) {
         if (none) {
             if (FSelection->RLength() == 0) {
                 TUpdateGuard bracket(*FSelection);
-                FSelection->SetRLength(1);
-                if (IsBreak(CharAt(FSelection->RStart()))) FSelection->SetRLength(2);
+                FSelection->SetRLength(NextCharPos(FSelection->RStart()) - FSelection->RStart());
                 bracket.Cancel();
             }
             FSelection->Delete();
@@ -232,21 +233,40 @@ void TMemoComponent::ReadOnlyKey(uint16_t key, TShiftState modifiers) {
     }
 }
 
-int32_t TMemoComponent::WordLeft(int32_t pos) const {
-    if (pos <= 1) return 1;
-    const bool word = IsWordByte(CharAt(pos - 1));
-    while (pos > 1 && IsWordByte(CharAt(pos - 1)) == word) {
-        // A line break is one step.
-        pos -= (CharAt(pos - 1) == '\n' && CharAt(pos - 2) == '\r') ? 2 : 1;
+// Whether the character at pos (a boundary) is a word character: a multibyte character never
+// is, whatever its trail bytes look like.
+bool TMemoComponent::IsWordCharAt(int32_t pos, bool dblClick) const {
+    if (CharLengthAt(pos) != 1) return false;
+    return dblClick ? IsDblClickWordByte(CharAt(pos)) : IsWordByte(CharAt(pos));
+}
+
+// Walks back over the characters before pos while they are word characters or not (as the
+// first one is; dblClick: a run of word characters only) and returns where the run starts.
+int32_t TMemoComponent::RunStartBefore(int32_t pos, bool dblClick) const {
+    std::vector<int32_t> starts;
+    bool first = true, word = true;
+    while (pos > 1) {
+        CharStartsBefore(pos, starts);
+        for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+            const bool isWord = IsWordCharAt(*it, dblClick);
+            if (first && !dblClick) word = isWord;
+            first = false;
+            if (isWord != word) return pos;
+            pos = *it;
+        }
     }
     return std::max(pos, 1);
 }
 
+int32_t TMemoComponent::WordLeft(int32_t pos) const {
+    return RunStartBefore(pos, false);
+}
+
 int32_t TMemoComponent::WordRight(int32_t pos) const {
     if (pos > FTextLength) return FTextLength + 1;
-    const bool word = IsWordByte(CharAt(pos));
-    while (pos <= FTextLength && IsWordByte(CharAt(pos)) == word)
-        pos += (CharAt(pos) == '\r' && CharAt(pos + 1) == '\n') ? 2 : 1;
+    const bool word = IsWordCharAt(pos, false);
+    while (pos <= FTextLength && IsWordCharAt(pos, false) == word)
+        pos = NextCharPos(pos);
     return std::min(pos, FTextLength + 1);
 }
 
@@ -271,10 +291,10 @@ void TMemoComponent::MoveByKey(uint16_t key, TShiftState modifiers) {
     int32_t targetRow = row;
     switch (key) {
     case VK_LEFT:
-        place = ctrl ? WordLeft(caret) : (IsBreak(CharAt(caret - 1)) ? caret - 2 : caret - 1);
+        place = ctrl ? WordLeft(caret) : PrevCharPos(caret);
         break;
     case VK_RIGHT:
-        place = ctrl ? WordRight(caret) : (IsBreak(CharAt(caret)) ? caret + 2 : caret + 1);
+        place = ctrl ? WordRight(caret) : NextCharPos(caret);
         break;
     case VK_UP:
         targetRow = row - 1;
@@ -305,8 +325,8 @@ void TMemoComponent::MoveByKey(uint16_t key, TShiftState modifiers) {
             place = 1;
         else if (targetRow > LineCount())
             place = FTextLength + 1;
-        else
-            place = RowColToCharPos({targetRow, FSelection->ColumnForRow(targetRow)});
+        else // the start of the character whose cells hold the column
+            place = CharStart(RowColToCharPos({targetRow, FSelection->ColumnForRow(targetRow)}));
     }
     place = std::clamp(place, 1, FTextLength + 1);
     if (shift)
@@ -323,12 +343,14 @@ int32_t TMemoComponent::PositionAt(int x, int y) const {
     TRowCol rowCol = PixelToRowCol({x, y});
     rowCol.Row += FVisibleRange->TopRow() - 1;
     rowCol.Col += FVisibleRange->LeftCol() - 1;
-    return RowColToCharPos(DisplayColToRowCol(rowCol));
+    // The start of the character whose cells hold the column.
+    return CharStart(RowColToCharPos(DisplayColToRowCol(rowCol)));
 }
 
 void TMemoComponent::MouseDown(platform::TMouseButton button, TShiftState shift, int x, int y) {
     if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
     if (FInDblClick) return;
+    FPendingChar.clear();
     if (FHost) FHost->SetFocus(); // failing to take the focus does not matter here
     if (button == platform::TMouseButton::mbMiddle) return;
     if (button == platform::TMouseButton::mbRight && FSelection->RLength() > 0) return;
@@ -455,16 +477,17 @@ void TMemoComponent::MouseUp(platform::TMouseButton button, TShiftState shift, i
                 (FSelection->RStart() != FDragTarget->RStart() || FDragTarget->RLength() > 0)) {
                 // One undo step takes the whole drag back.
                 ClearRedo();
-                PushUndo(NewGroupMarker());
-                const std::string text = FSelection->GetText();
-                if (FDragTarget->RLength() == 0) {
-                    int32_t origin = FDragTarget->RStart();
-                    if (FSelection->RStart() < FDragTarget->RStart())
-                        origin -= static_cast<int32_t>(text.size());
-                    PushUndo({origin, origin - 1, text});
+                {
+                    TUndoGroup group(*this);
+                    const std::string text = FSelection->GetText();
+                    if (FDragTarget->RLength() == 0) {
+                        int32_t origin = FDragTarget->RStart();
+                        if (FSelection->RStart() < FDragTarget->RStart())
+                            origin -= static_cast<int32_t>(text.size());
+                        PushUndo({origin, origin - 1, text});
+                    }
+                    PushUndo({FSelection->RStart(), FSelection->REnd(), std::string()});
                 }
-                PushUndo({FSelection->RStart(), FSelection->REnd(), std::string()});
-                PushUndo(NewGroupMarker());
                 FLockNotify = false;
                 Change();
                 SelectionChange();
@@ -480,11 +503,9 @@ void TMemoComponent::MouseUp(platform::TMouseButton button, TShiftState shift, i
 void TMemoComponent::DblClick() {
     if (OnDblClick) OnDblClick(*this);
     FInDblClick = true;
-    int32_t start = FSelection->RStart();
-    while (IsDblClickWordByte(CharAt(start - 1)))
-        --start;
+    const int32_t start = RunStartBefore(FSelection->RStart(), true);
     int32_t end = FSelection->REnd();
-    while (IsDblClickWordByte(CharAt(end + 1)))
+    while (end < FTextLength && IsWordCharAt(end + 1, true))
         ++end;
     FSelection->SetRStart(start);
     FSelection->SetREnd(end);

@@ -166,8 +166,11 @@ void TMemoComponent::ReplaceRange(TCustomRange& range, std::string_view newText)
     TUpdateGuard selectionBracket(*FSelection);
     FSelection->DiscardSnapshot();
     const int32_t pos = oldStart;
-    std::string text = NormalizeLineBreaks(newText);
-    if (FRemoveTrailingSpaces) StripBlanksBeforeBreaks(text, false);
+    const TReplaceMode mode = &range == FModeRange ? FReplaceMode : TReplaceMode::Typed;
+    FModeRange = nullptr; // the mode is for this replacement alone, not for a handler's edits
+    std::string text =
+        mode == TReplaceMode::Exact ? std::string(newText) : NormalizeLineBreaks(newText);
+    if (FRemoveTrailingSpaces && mode == TReplaceMode::Typed) StripBlanksBeforeBreaks(text, false);
     const int32_t newLength = static_cast<int32_t>(text.size());
     if (FAllowUndo && !FUndoing && !FDragging) RecordEdit(pos, oldEnd, range.GetText(), text);
 
@@ -239,6 +242,20 @@ void TMemoComponent::ReplaceRange(TCustomRange& range, std::string_view newText)
     Change();
 }
 
+void TMemoComponent::SetTextInMode(TCustomRange& range, std::string_view text, TReplaceMode mode) {
+    FReplaceMode = mode;
+    FModeRange = &range;
+    struct TReset {
+        const TCustomRange*& ModeRange;
+        ~TReset() { ModeRange = nullptr; }
+    } reset{FModeRange};
+    range.SetText(text);
+}
+
+void TMemoComponent::SetTextKeepingBlanks(TCustomRange& range, std::string_view text) {
+    SetTextInMode(range, text, TReplaceMode::KeepBlanks);
+}
+
 void TMemoComponent::TextChanged(int32_t, int32_t, int32_t) {}
 void TMemoComponent::AfterTextChanged() {}
 
@@ -282,15 +299,14 @@ void TMemoComponent::RemoveTrailingBlanks(int32_t row) {
 }
 
 void TMemoComponent::RemoveAllTrailingBlanks() {
-    FLockNotify = true;
     {
+        TNotifyLock quiet(*this);
         TUpdateGuard bracket(*FSelection);
         const int32_t rows = LineCount();
         for (int32_t row = 1; row <= rows; ++row)
             RemoveTrailingBlanks(row);
         bracket.Close();
     }
-    FLockNotify = false;
     Change();
 }
 
@@ -493,40 +509,39 @@ void TMemoComponent::PlaceCaret() {
 
 void TMemoComponent::IndentSelection(int delta) {
     if (delta == 0) return;
-    FLockNotify = true;
     {
-        TUpdateGuard paintLock(*FVisibleRange);
-        if (FAllowUndo) PushUndo(NewGroupMarker());
-        int32_t firstRow = CharPosToRowCol(FSelection->RStart()).Row;
-        int32_t lastRow = std::max(CharPosToRowCol(FSelection->REnd()).Row, firstRow);
-        for (int32_t row = firstRow; row <= lastRow; ++row) {
-            int32_t rowStart = RowColToCharPos({row, 1});
-            int32_t tabs = 0;
-            while (CharAt(rowStart + tabs) == '\t' && tabs < LineLength(row))
-                ++tabs;
-            TMCRange place(this);
-            if (delta < 0) {
-                int32_t count = std::min(-delta, tabs);
-                place.SetRStart(rowStart + tabs - count);
-                place.SetRLength(count);
-                if (count > 0) place.Delete();
-            } else {
-                bool selectionFollows =
-                    FSelection->RLength() > 0 && FSelection->RStart() == rowStart + tabs;
-                place.SetRStart(rowStart + tabs);
-                place.SetRLength(0);
-                place.SetText(std::string(static_cast<size_t>(delta), '\t'));
-                if (selectionFollows) FSelection->SetRStart(rowStart + tabs);
+        TNotifyLock quiet(*this);
+        {
+            TUpdateGuard paintLock(*FVisibleRange); // nothing painted row by row
+            TUndoGroup group(*this);
+            int32_t firstRow = CharPosToRowCol(FSelection->RStart()).Row;
+            int32_t lastRow = std::max(CharPosToRowCol(FSelection->REnd()).Row, firstRow);
+            for (int32_t row = firstRow; row <= lastRow; ++row) {
+                int32_t rowStart = RowColToCharPos({row, 1});
+                int32_t tabs = 0;
+                while (CharAt(rowStart + tabs) == '\t' && tabs < LineLength(row))
+                    ++tabs;
+                TMCRange place(this);
+                if (delta < 0) {
+                    int32_t count = std::min(-delta, tabs);
+                    place.SetRStart(rowStart + tabs - count);
+                    place.SetRLength(count);
+                    if (count > 0) place.Delete();
+                } else {
+                    bool selectionFollows =
+                        FSelection->RLength() > 0 && FSelection->RStart() == rowStart + tabs;
+                    place.SetRStart(rowStart + tabs);
+                    place.SetRLength(0);
+                    place.SetText(std::string(static_cast<size_t>(delta), '\t'));
+                    if (selectionFollows) FSelection->SetRStart(rowStart + tabs);
+                }
             }
         }
-        if (FAllowUndo) PushUndo(NewGroupMarker());
-        paintLock.Cancel();
+        HideTextCaret();
+        FVisibleRange->Paint();
+        PlaceCaret();
+        ShowTextCaret();
     }
-    HideTextCaret();
-    FVisibleRange->Paint();
-    PlaceCaret();
-    ShowTextCaret();
-    FLockNotify = false;
     Change();
     SelectionChange();
 }

@@ -116,6 +116,14 @@ public:
     char CharAt(int32_t pos) const;
     // count bytes from position pos, clipped to the text.
     std::string TextAt(int32_t pos, int32_t count) const;
+    // Characters: GB18030 takes one, two or four bytes; a byte that forms no character counts
+    // as one. The length of the character at pos (0 outside the text), the start of the one
+    // that holds the byte at pos, and the caret's steps from a character boundary (a line
+    // break is one step).
+    int32_t CharLengthAt(int32_t pos) const;
+    int32_t CharStart(int32_t pos) const;
+    int32_t NextCharPos(int32_t pos) const;
+    int32_t PrevCharPos(int32_t pos) const;
     void SetText(std::string_view text);
     // The window text messages as plain calls: the text's length, and the text copied with a
     // terminating zero into buffer (at most bufferSize - 1 bytes); returns the bytes copied.
@@ -232,8 +240,7 @@ public:
     void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x,
                    int y) override;
     void MouseMove(platform::TShiftState shift, int x, int y) override;
-    void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x,
-                 int y) override;
+    void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
     void DblClick() override;
     bool MouseWheel(int delta, platform::TShiftState shift) override;
     void Scroll(platform::TScrollBarKind bar, platform::TScrollCode code, int position) override;
@@ -277,10 +284,21 @@ protected:
     // Hooks of every replacement: after the text changed, and at its very end.
     virtual void TextChanged(int32_t pos, int32_t oldLength, int32_t newLength);
     virtual void AfterTextChanged();
+    // Replaces range's text keeping blanks before line breaks, whatever RemoveTrailingSpaces
+    // says (an indented row the caret is about to enter).
+    void SetTextKeepingBlanks(TCustomRange& range, std::string_view text);
+    // Lead bytes of a typed character wait for the rest of it.
+    bool TypingCharacter() const { return !FPendingChar.empty(); }
 
 private:
     friend class TSelectionRange;
     friend class TVisibleRange;
+
+    int32_t SyncPointBefore(int32_t pos) const;
+    // The starts of the characters from the nearest boundary before pos up to pos - 1.
+    void CharStartsBefore(int32_t pos, std::vector<int32_t>& starts) const;
+    bool CompleteTypedChar(char byte, std::string& character);
+    static bool CouldContinue(std::string_view partial);
 
     void RecordEdit(int32_t pos, int32_t rangeEnd, std::string oldText, std::string_view newText);
     void Replay(bool redo);
@@ -301,6 +319,8 @@ private:
     // Keyboard and mouse.
     void ReadOnlyKey(uint16_t key, platform::TShiftState modifiers);
     void MoveByKey(uint16_t key, platform::TShiftState modifiers);
+    bool IsWordCharAt(int32_t pos, bool dblClick) const;
+    int32_t RunStartBefore(int32_t pos, bool dblClick) const;
     int32_t WordLeft(int32_t pos) const;
     int32_t WordRight(int32_t pos) const;
     void MouseMoved(platform::TShiftState shift, int x, int y);
@@ -328,6 +348,14 @@ private:
     size_t FUndoTextBytes = 0;
     size_t FUndoLimit = size_t(256) << 20;
     bool FUndoing = false;
+    // How the next replacement of FModeRange takes its text: as typed (line breaks made CR LF,
+    // blanks before them dropped when RemoveTrailingSpaces), keeping blanks, or byte for byte
+    // (undo and redo restore exactly what was there).
+    enum class TReplaceMode { Typed, KeepBlanks, Exact };
+    TReplaceMode FReplaceMode = TReplaceMode::Typed;
+    const TCustomRange* FModeRange = nullptr;
+    void SetTextInMode(TCustomRange& range, std::string_view text, TReplaceMode mode);
+    std::string FPendingChar; // typed bytes of a character not yet complete
 
     bool FLockNotify = false;
     bool FFocused = false;
@@ -363,4 +391,36 @@ private:
     int FLineHeight = 13;
     int FVisibleRows = 0;
     int FVisibleCols = 0;
+};
+
+// Makes the edits done while it lives one undo step. The group is closed even when an edit
+// throws, so that no open group is left for the next undo to run into; a group that recorded
+// nothing leaves nothing.
+class TUndoGroup {
+public:
+    explicit TUndoGroup(TMemoComponent& memo);
+    ~TUndoGroup();
+    TUndoGroup(const TUndoGroup&) = delete;
+    TUndoGroup& operator=(const TUndoGroup&) = delete;
+
+private:
+    TMemoComponent& FMemo;
+    bool FOpen;
+    size_t FOpenedAt = 0;
+};
+
+// Silences OnChange and OnSelectionChange while it lives; the editor speaks again afterwards
+// even when an edit throws.
+class TNotifyLock {
+public:
+    explicit TNotifyLock(TMemoComponent& memo) : FMemo(memo), FWasLocked(memo.LockNotify()) {
+        memo.SetLockNotify(true);
+    }
+    ~TNotifyLock() { FMemo.SetLockNotify(FWasLocked); }
+    TNotifyLock(const TNotifyLock&) = delete;
+    TNotifyLock& operator=(const TNotifyLock&) = delete;
+
+private:
+    TMemoComponent& FMemo;
+    bool FWasLocked;
 };

@@ -38,9 +38,8 @@ class TRangeHandler {
     template <class F> static constexpr TStateless<F> kStateless{};
 
     template <class F>
-    static constexpr bool kIsStateless = std::is_empty_v<F> &&
-                                         std::is_trivially_default_constructible_v<F> &&
-                                         std::is_trivially_copyable_v<F>;
+    static constexpr bool kIsStateless = std::is_empty_v<F>&&
+        std::is_trivially_default_constructible_v<F>&& std::is_trivially_copyable_v<F>;
     template <class F> struct TIsFunction : std::false_type {};
     template <class S> struct TIsFunction<std::function<S>> : std::true_type {};
 

@@ -204,9 +204,7 @@ private:
     // Keeps the count of its block's ranges that do not shift plainly.
     void ShiftKindChanged(bool wasPlain);
     // The registry is the container for as long as the range is tracked.
-    TMCRanges* Tracker() const {
-        return FTracked ? static_cast<TMCRanges*>(Container()) : nullptr;
-    }
+    TMCRanges* Tracker() const { return FTracked ? static_cast<TMCRanges*>(Container()) : nullptr; }
     TMCRanges::TBlock* FBlock = nullptr; // set while FPlace is Block
     uint32_t FWorkSlot = 0;
     uint32_t FListSlot = 0; // in FLong or FOthers

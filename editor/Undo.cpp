@@ -132,6 +132,23 @@ void TMemoComponent::SetAllowUndo(bool value) {
     if (!value) ClearUndo();
 }
 
+TUndoGroup::TUndoGroup(TMemoComponent& memo) : FMemo(memo), FOpen(memo.AllowUndo()) {
+    if (!FOpen) return;
+    FMemo.PushUndo(FMemo.NewGroupMarker());
+    FOpenedAt = FMemo.UndoList().size();
+}
+
+TUndoGroup::~TUndoGroup() {
+    if (!FOpen) return;
+    const auto& list = FMemo.UndoList();
+    if (list.size() == FOpenedAt && FMemo.IsGroupMarker(list.back())) {
+        TUndoOperation opening;
+        FMemo.PopUndo(opening);
+        return;
+    }
+    FMemo.PushUndo(FMemo.NewGroupMarker());
+}
+
 void TMemoComponent::Replay(bool redo) {
     if (redo ? FRedoList.empty() : FUndoList.empty()) return;
     struct TReplayState {
@@ -144,6 +161,7 @@ void TMemoComponent::Replay(bool redo) {
     } state{*this};
     FUndoing = true;
     bool inGroup = false;
+    std::optional<TNotifyLock> quiet;
     std::optional<TUpdateGuard> paintLock;
     do {
         TUndoOperation op;
@@ -151,7 +169,7 @@ void TMemoComponent::Replay(bool redo) {
         if (IsGroupMarker(op)) {
             inGroup = !inGroup;
             if (inGroup) {
-                FLockNotify = true;
+                quiet.emplace(*this);
                 paintLock.emplace(*FVisibleRange);
             } else {
                 paintLock.reset(); // cancels: nothing painted during the group
@@ -160,7 +178,7 @@ void TMemoComponent::Replay(bool redo) {
                 if (state.RestoreMark) FSelection->Assign(*state.RestoreMark);
                 PlaceCaret();
                 ShowTextCaret();
-                FLockNotify = false;
+                quiet.reset();
                 Change();
                 SelectionChange();
                 FSelection->ScrollIntoView(4);
@@ -175,7 +193,7 @@ void TMemoComponent::Replay(bool redo) {
         restored.SetRStart(op.StartPos);
         restored.SetREnd(op.EndPos);
         TUndoOperation inverse{0, 0, restored.GetText()};
-        restored.SetText(op.Text);
+        SetTextInMode(restored, op.Text, TReplaceMode::Exact);
         inverse.StartPos = restored.RStart();
         inverse.EndPos = restored.REnd();
         if (redo)
@@ -194,7 +212,7 @@ void TMemoComponent::Replay(bool redo) {
             state.RestoreMark->SetREnd(restored.REnd());
         }
     } while (inGroup);
-    if (inGroup) FLockNotify = false; // a group cut short by the history limit
+    quiet.reset(); // a group cut short by the history limit
     if (state.RestoreMark) {
         TFastObjectContainer::Free(state.RestoreMark);
         state.RestoreMark = nullptr;

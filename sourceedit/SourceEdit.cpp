@@ -815,13 +815,15 @@ int TSourceEdit::FirstNonBlank(std::string_view s) {
 
 void TSourceEdit::ExpandBlock(const std::string& first, const std::string& indent, int32_t caret) {
     std::string insert = first + "\r\n" + indent + FAutoIndentIncreaseEnd;
-    Selection().SetText(insert);
+    // The middle row keeps its indentation: the caret goes to its end.
+    SetTextKeepingBlanks(Selection(), insert);
     Selection().MoveCaret(caret + static_cast<int32_t>(first.size()));
     ScrollCaretIntoView();
 }
 
 void TSourceEdit::KeyPress(char byte) {
-    SourceKeyPress(byte);
+    // The trail byte of a Chinese character being typed is no key of its own ("{" is one).
+    if (!TypingCharacter()) SourceKeyPress(byte);
     if (byte != 0) TMemoComponent::KeyPress(byte);
 }
 
