@@ -233,10 +233,9 @@ void TMemoComponent::ReadOnlyKey(uint16_t key, TShiftState modifiers) {
     }
 }
 
-// Whether the character at pos (a boundary) is a word character: a multibyte character never
-// is, whatever its trail bytes look like.
+// Whether the character at pos (a boundary) is a word character. Only its first byte counts: a
+// multibyte character's lead byte is no letter, whatever its trail bytes look like.
 bool TMemoComponent::IsWordCharAt(int32_t pos, bool dblClick) const {
-    if (CharLengthAt(pos) != 1) return false;
     return dblClick ? IsDblClickWordByte(CharAt(pos)) : IsWordByte(CharAt(pos));
 }
 
