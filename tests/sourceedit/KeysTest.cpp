@@ -1,6 +1,7 @@
 // The source-editing keys: indentation on Enter, block expansion, Tab over rows.
 #include <gtest/gtest.h>
 
+#include "sourceedit/MainWindowEditor.h"
 #include "sourceedit/SourceEdit.h"
 
 namespace {
@@ -19,74 +20,89 @@ std::string WithCaret(TSourceEdit& edit) {
     return text;
 }
 
+// The keys behave the same in a plain editor and in the main window's, which also removes
+// trailing blanks.
+void Configure(TSourceEdit& edit, bool mainWindow) {
+    if (mainWindow) {
+        edit.SetTabSize(2);
+        edit.SetRemoveTrailingSpaces(true);
+        ConfigureMainWindowEditor(edit);
+    }
+    edit.SetAutoIndentIncrease(true);
+}
+
 } // namespace
 
 TEST(Keys, EnterAndBlockExpansion) {
-    const TKeyCase cases[] = {
-        // Indentation of the row, never beyond the caret.
-        {"    abcdef", 8, '\r', "    abc\r\n    |def", true},
-        {"    abcdef", 3, '\r', "  \r\n  |  abcdef", true},
-        // "{" before the caret, not first in its row: three rows.
-        {"\tif (x) {", 10, '\r', "\tif (x) {\r\n\t\t|\r\n\t}", true},
-        {"\tif (x) {rest", 10, '\r', "\tif (x) {\r\n\t\t|\r\n\t}rest", true},
-        // "{" first in its row, right after a tab, or first in the text: a plain break.
-        {"a\r\n{", 5, '\r', "a\r\n{\r\n|", true},
-        {"\t{", 3, '\r', "\t{\r\n\t|", true},
-        {"{", 2, '\r', "{\r\n|", true},
-        // The "{" that is the trail byte of a Chinese character opens no block.
-        {"x\xD5{", 4, '\r', "x\xD5{\r\n|", true},
-        {"\xD5{{", 4, '\r', "\xD5{{\r\n\t|\r\n}", true},
-        // "{" typed on a row of blanks at its end expands; elsewhere it is a plain key.
-        {"  ", 3, '{', "  {\r\n  \t|\r\n  }", true},
-        {"  \r\nx", 3, '{', "  {\r\n  \t|\r\n  }\r\nx", true},
-        {"  x", 4, '{', "  x|", false},
-        {"  x", 3, '{', "  |x", false},
-        // "}" has no behaviour of its own.
-        {"  ", 3, '}', "  |", false},
-    };
-    for (const TKeyCase& item : cases) {
+    for (bool mainWindow : {false, true}) {
+        SCOPED_TRACE(mainWindow ? "main window" : "plain");
+        const TKeyCase cases[] = {
+            // Indentation of the row, never beyond the caret.
+            {"    abcdef", 8, '\r', "    abc\r\n    |def", true},
+            {"    abcdef", 3, '\r', "  \r\n  |  abcdef", true},
+            // "{" before the caret, not first in its row: three rows.
+            {"\tif (x) {", 10, '\r', "\tif (x) {\r\n\t\t|\r\n\t}", true},
+            {"\tif (x) {rest", 10, '\r', "\tif (x) {\r\n\t\t|\r\n\t}rest", true},
+            // "{" first in its row, right after a tab, or first in the text: a plain break.
+            {"a\r\n{", 5, '\r', "a\r\n{\r\n|", true},
+            {"\t{", 3, '\r', "\t{\r\n\t|", true},
+            {"{", 2, '\r', "{\r\n|", true},
+            // The "{" that is the trail byte of a Chinese character opens no block.
+            {"x\xD5{", 4, '\r', "x\xD5{\r\n|", true},
+            {"\xD5{{", 4, '\r', "\xD5{{\r\n\t|\r\n}", true},
+            // "{" typed on a row of blanks at its end expands; elsewhere it is a plain key.
+            {"  ", 3, '{', "  {\r\n  \t|\r\n  }", true},
+            {"  \r\nx", 3, '{', "  {\r\n  \t|\r\n  }\r\nx", true},
+            {"  x", 4, '{', "  x|", false},
+            {"  x", 3, '{', "  |x", false},
+            // "}" has no behaviour of its own.
+            {"  ", 3, '}', "  |", false},
+        };
+        for (const TKeyCase& item : cases) {
+            TSourceEdit edit;
+            Configure(edit, mainWindow);
+            edit.SetText(item.Text);
+            if (edit.Text() != item.Text) continue; // blanks before a break: never held there
+            edit.Selection().MoveCaret(item.Caret);
+            char key = item.Key;
+            edit.SourceKeyPress(key);
+            EXPECT_EQ(WithCaret(edit), item.Expected) << item.Text << " at " << item.Caret;
+            EXPECT_EQ(key == 0, item.Handled) << item.Text;
+        }
+
+        // One expansion is one undo step.
         TSourceEdit edit;
-        edit.SetAutoIndentIncrease(true);
-        edit.SetText(item.Text);
-        edit.Selection().MoveCaret(item.Caret);
-        char key = item.Key;
+        Configure(edit, mainWindow);
+        edit.SetText("f() {");
+        edit.ClearUndo();
+        edit.Selection().MoveCaret(6);
+        char key = '\r';
         edit.SourceKeyPress(key);
-        EXPECT_EQ(WithCaret(edit), item.Expected) << item.Text << " at " << item.Caret;
-        EXPECT_EQ(key == 0, item.Handled) << item.Text;
+        EXPECT_EQ(edit.Text(), "f() {\r\n\t\r\n}");
+        edit.Undo();
+        EXPECT_EQ(edit.Text(), "f() {");
+        EXPECT_FALSE(edit.CanUndo());
+
+        // Without AutoIndent, Enter is left to the base handling; "{" still expands.
+        edit.SetAutoIndent(false);
+        key = '\r';
+        edit.SourceKeyPress(key);
+        EXPECT_EQ(key, '\r');
+        EXPECT_EQ(edit.Text(), "f() {");
+        edit.SetText("");
+        key = '{';
+        edit.SourceKeyPress(key);
+        EXPECT_EQ(edit.Text(), "{\r\n\t\r\n}");
+
+        // Enter over a selection of several rows replaces it, indented like its first row.
+        edit.SetAutoIndent(true);
+        edit.SetText("  ab\r\n  cd");
+        edit.Selection().MoveCaret(4);
+        edit.Selection().ExtendTo(9);
+        key = '\r';
+        edit.SourceKeyPress(key);
+        EXPECT_EQ(WithCaret(edit), "  a\r\n  |cd");
     }
-
-    // One expansion is one undo step.
-    TSourceEdit edit;
-    edit.SetAutoIndentIncrease(true);
-    edit.SetText("f() {");
-    edit.ClearUndo();
-    edit.Selection().MoveCaret(6);
-    char key = '\r';
-    edit.SourceKeyPress(key);
-    EXPECT_EQ(edit.Text(), "f() {\r\n\t\r\n}");
-    edit.Undo();
-    EXPECT_EQ(edit.Text(), "f() {");
-    EXPECT_FALSE(edit.CanUndo());
-
-    // Without AutoIndent, Enter is left to the base handling; "{" still expands.
-    edit.SetAutoIndent(false);
-    key = '\r';
-    edit.SourceKeyPress(key);
-    EXPECT_EQ(key, '\r');
-    EXPECT_EQ(edit.Text(), "f() {");
-    edit.SetText("");
-    key = '{';
-    edit.SourceKeyPress(key);
-    EXPECT_EQ(edit.Text(), "{\r\n\t\r\n}");
-
-    // Enter over a selection of several rows replaces it, indented like its first row.
-    edit.SetAutoIndent(true);
-    edit.SetText("  ab\r\n  cd");
-    edit.Selection().MoveCaret(4);
-    edit.Selection().ExtendTo(9);
-    key = '\r';
-    edit.SourceKeyPress(key);
-    EXPECT_EQ(WithCaret(edit), "  a\r\n  |cd");
 }
 
 TEST(Keys, ReadOnlyEditorKeepsItsText) {
@@ -148,6 +164,15 @@ TEST(Keys, ThroughTheEditorsKeyHandling) {
     EXPECT_EQ(edit.Text(), "\t  x{\r\n\t  \ty\r\n\t  }");
     edit.KeyDown(9, {platform::TShiftFlag::ssShift, platform::TShiftFlag::ssCtrl});
     EXPECT_EQ(edit.Text(), "  x{\r\n  \ty\r\n  }");
+
+    // A typed character whose trail byte is "{" opens no block, even on a blank row.
+    edit.Selection().MoveCaret(edit.TextLength() + 1);
+    edit.KeyPress('\r');
+    edit.KeyPress('\xD5');
+    edit.KeyPress('{');
+    EXPECT_EQ(edit.Text(), "  x{\r\n  \ty\r\n  }\r\n  \xD5{");
+    edit.Undo();
+    ASSERT_EQ(edit.Text(), "  x{\r\n  \ty\r\n  }");
 
     edit.SetReadOnly(true);
     edit.Selection().MoveCaret(5);
