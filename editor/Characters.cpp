@@ -2,9 +2,10 @@
 // and typed input never split a GB18030 character.
 //
 // GB18030 does not resynchronise backwards: trail bytes (0x40..0xFE, and the digits of a
-// four-byte code) look like lead bytes and letters. No byte below 0x30 ever continues a
-// character, so the position after such a byte (a blank, a line break, most punctuation) is a
-// character boundary; positions before it are found by decoding forward from there.
+// four-byte code) look like lead bytes and letters. A byte that can only end a character
+// (below 0x30, 0x3A..0x80, 0xFF) marks a boundary after it; positions before such a byte are
+// found by decoding forward from there. Runs of bytes 0x81..0xFE after such a byte, the common
+// case of Chinese text, are pairs, so there the parity of the distance is enough.
 #include <algorithm>
 #include <string_view>
 
@@ -13,8 +14,18 @@
 
 namespace {
 
-bool NeverContinuesACharacter(char byte) {
-    return static_cast<unsigned char>(byte) < 0x30;
+// Whether the byte can stand inside a character rather than only at its end.
+bool MayContinue(unsigned char byte) {
+    return (byte >= 0x30 && byte <= 0x39) || (byte >= 0x81 && byte <= 0xFE);
+}
+
+bool IsLeadRange(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+int32_t CharLength(std::string_view bytes, size_t index) {
+    const int length = platform::CodePageCharLength(bytes, index);
+    return length > 0 ? length : 1; // a byte that forms no character stands alone
 }
 
 } // namespace
@@ -25,25 +36,31 @@ int32_t TMemoComponent::CharLengthAt(int32_t pos) const {
     const int32_t count = std::min(4, FTextLength - pos + 1);
     for (int32_t i = 0; i < count; ++i)
         bytes[i] = CharAt(pos + i);
-    const int length =
-        platform::CodePageCharLength(std::string_view(bytes, static_cast<size_t>(count)), 0);
-    return length > 0 ? length : 1; // a byte that forms no character stands alone
+    return CharLength(std::string_view(bytes, static_cast<size_t>(count)), 0);
 }
 
 int32_t TMemoComponent::SyncPointBefore(int32_t pos) const {
-    int32_t sync = std::max(pos, 1);
-    while (sync > 1 && !NeverContinuesACharacter(CharAt(sync - 1)))
-        --sync;
-    return sync;
+    if (pos <= 1) return 1;
+    return static_cast<int32_t>(FText.RunStartBefore(static_cast<size_t>(pos - 1), MayContinue)) +
+           1;
 }
 
 int32_t TMemoComponent::CharStart(int32_t pos) const {
     if (pos <= 1 || pos > FTextLength) return pos;
-    int32_t start = SyncPointBefore(pos);
+    const int32_t run =
+        static_cast<int32_t>(FText.RunStartBefore(static_cast<size_t>(pos - 1), IsLeadRange)) + 1;
+    if (run == 1 || !MayContinue(static_cast<unsigned char>(CharAt(run - 1)))) {
+        if ((pos - run) % 2 == 0) return pos;
+        return CharLengthAt(pos - 1) == 1 ? pos : pos - 1;
+    }
+    const int32_t sync = SyncPointBefore(pos);
+    const std::string bytes = TextAt(sync, pos - sync + 4);
+    const auto target = static_cast<size_t>(pos - sync);
+    size_t index = 0;
     for (;;) {
-        const int32_t next = start + CharLengthAt(start);
-        if (next > pos) return start;
-        start = next;
+        const auto next = index + static_cast<size_t>(CharLength(bytes, index));
+        if (next > target) return sync + static_cast<int32_t>(index);
+        index = next;
     }
 }
 
@@ -63,8 +80,11 @@ int32_t TMemoComponent::PrevCharPos(int32_t pos) const {
 void TMemoComponent::CharStartsBefore(int32_t pos, std::vector<int32_t>& starts) const {
     starts.clear();
     pos = std::min(pos, FTextLength + 1);
-    for (int32_t start = SyncPointBefore(pos - 1); start < pos; start += CharLengthAt(start))
-        starts.push_back(start);
+    const int32_t sync = SyncPointBefore(pos - 1);
+    const std::string bytes = TextAt(sync, pos - sync + 3);
+    const auto end = static_cast<size_t>(pos - sync);
+    for (size_t index = 0; index < end; index += static_cast<size_t>(CharLength(bytes, index)))
+        starts.push_back(sync + static_cast<int32_t>(index));
 }
 
 // Typed bytes wait until they form a whole character. A partial character that the next byte

@@ -6,6 +6,7 @@
 
 #include "editor/MemoComponent.h"
 #include "platform/Clipboard.h"
+#include "platform/CodePage.h"
 
 using platform::TShiftFlag;
 using platform::TShiftState;
@@ -264,9 +265,20 @@ int32_t TMemoComponent::WordLeft(int32_t pos) const {
 int32_t TMemoComponent::WordRight(int32_t pos) const {
     if (pos > FTextLength) return FTextLength + 1;
     const bool word = IsWordCharAt(pos, false);
-    while (pos <= FTextLength && IsWordCharAt(pos, false) == word)
-        pos = NextCharPos(pos);
-    return std::min(pos, FTextLength + 1);
+    // Chunk by chunk: a run of Chinese text can be as long as the row.
+    constexpr int32_t kChunk = 4096;
+    while (pos <= FTextLength) {
+        const std::string bytes = TextAt(pos, kChunk + 3);
+        const size_t limit = static_cast<size_t>(std::min(kChunk, FTextLength - pos + 1));
+        size_t index = 0;
+        while (index < limit) {
+            if (IsWordByte(bytes[index]) != word) return pos + static_cast<int32_t>(index);
+            const int length = platform::CodePageCharLength(bytes, index);
+            index += length > 0 ? static_cast<size_t>(length) : 1;
+        }
+        pos += static_cast<int32_t>(index);
+    }
+    return FTextLength + 1;
 }
 
 void TMemoComponent::MoveByKey(uint16_t key, TShiftState modifiers) {

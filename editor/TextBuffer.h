@@ -37,6 +37,18 @@ public:
         }
         if (count > 0) visit(FData + index + GapSize(), count);
     }
+    // The smallest 0-based index from which every byte up to end - 1 satisfies pred(unsigned
+    // char): a backward scan without moving the gap.
+    template <class Pred> size_t RunStartBefore(size_t end, Pred&& pred) const {
+        size_t index = std::min(end, Length());
+        const size_t gap = GapSize();
+        while (index > FGapStart && pred(static_cast<unsigned char>(FData[index - 1 + gap])))
+            --index;
+        if (index > FGapStart) return index;
+        while (index > 0 && pred(static_cast<unsigned char>(FData[index - 1])))
+            --index;
+        return index;
+    }
     // Replaces deleteCount bytes at 0-based offset index with text.
     void Replace(size_t index, size_t deleteCount, std::string_view text);
     size_t Capacity() const { return FCapacity; }

@@ -20,8 +20,21 @@ std::string Utf16ToUtf8(std::u16string_view text, TConversion mode);
 std::u16string Utf8ToUtf16(std::string_view text, TConversion mode);
 
 // Bytes of the GB18030 character that starts at text[pos]: 1, 2 or 4; 0 when the bytes
-// there start no valid character (or it is cut off by the end of text).
-int CodePageCharLength(std::string_view text, size_t pos);
+// there start no valid character (or it is cut off by the end of text). Inline: the editor
+// walks text character by character with it.
+inline int CodePageCharLength(std::string_view text, size_t pos) {
+    if (pos >= text.size()) return 0;
+    auto byteAt = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byteAt(pos);
+    if (lead < 0x80) return 1;
+    if (lead == 0x80 || lead == 0xFF || pos + 1 >= text.size()) return 0;
+    const unsigned char second = byteAt(pos + 1);
+    if ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFE)) return 2;
+    if (second < 0x30 || second > 0x39 || pos + 3 >= text.size()) return 0;
+    const unsigned char third = byteAt(pos + 2), fourth = byteAt(pos + 3);
+    if (third >= 0x81 && third <= 0xFE && fourth >= 0x30 && fourth <= 0x39) return 4;
+    return 0;
+}
 
 // Whether MariaDB's gbk character set lacks the two-byte GB18030 character lead, trail (an
 // import through a gbk client fails on it or stores "?").

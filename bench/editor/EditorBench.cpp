@@ -97,14 +97,16 @@ BENCHMARK(BM_TypeInMiddle)
     ->Args({10, 1})
     ->Unit(benchmark::kMicrosecond);
 
-// A line of text in one of three shapes: ASCII script, Chinese text (two-byte characters with
-// no blank to resynchronise on), and Chinese mixed with four-byte characters.
+// A line of text in one of four shapes: ASCII script, Chinese text (two-byte characters with
+// no blank to resynchronise on), Chinese mixed with four-byte characters, and long lines.
 std::string ShapedLine(int shape, int64_t row) {
     if (shape == 0) return ScriptLine(row);
     std::string line;
     const std::string chinese = "\xD6\xD0\xCE\xC4\xCA\xFD\xBE\xDD\xBF\xE2"; // 中文数据库
     const std::string wide = "\x95\x32\x82\x36";                            // U+20000
-    while (line.size() < 100)
+    // Shape 3: one long text value per line (64 KB of Chinese with nothing to resynchronise on).
+    const size_t length = shape == 3 ? 65536 : 100;
+    while (line.size() < length)
         line += (shape == 2 && (line.size() / 10) % 3 == 0) ? wide + chinese : chinese;
     return line + std::to_string(row % 10);
 }
@@ -121,7 +123,7 @@ void BM_KeystrokesInMiddle(benchmark::State& state) {
     for (int64_t row = 0; text.size() < (size_t(10) << 20); ++row)
         text += ShapedLine(shape, row) + "\r\n";
     memo.SetText(text);
-    int32_t middle = memo.RowColToCharPos({memo.LineCount() / 2, 21});
+    int32_t middle = memo.RowColToCharPos({memo.LineCount() / 2, shape == 3 ? 32001 : 21});
     memo.Selection().MoveCaret(middle);
     const int kKeys = 9;
     for (auto _ : state) {
@@ -142,7 +144,7 @@ void BM_KeystrokesInMiddle(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(state.iterations() * kKeys),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_KeystrokesInMiddle)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokesInMiddle)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 long PeakResidentKb() {
     rusage usage{};

@@ -158,20 +158,6 @@ std::u16string Utf8ToUtf16(std::string_view text, TConversion mode) {
     return FromBytes(ConverterFor(5).Run(text, mode, kReplacementUtf16, 1, "UTF-8"));
 }
 
-int CodePageCharLength(std::string_view text, size_t pos) {
-    if (pos >= text.size()) return 0;
-    auto byteAt = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byteAt(pos);
-    if (lead < 0x80) return 1;
-    if (lead == 0x80 || lead == 0xFF || pos + 1 >= text.size()) return 0;
-    unsigned char second = byteAt(pos + 1);
-    if ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFE)) return 2;
-    if (second < 0x30 || second > 0x39 || pos + 3 >= text.size()) return 0;
-    unsigned char third = byteAt(pos + 2), fourth = byteAt(pos + 3);
-    if (third >= 0x81 && third <= 0xFE && fourth >= 0x30 && fourth <= 0x39) return 4;
-    return 0;
-}
-
 namespace {
 
 // Two-byte GB18030 codes that MariaDB's gbk lacks: the user-defined areas and what GB18030 added

@@ -3,10 +3,13 @@
 // as one character. Guard objects close undo groups and notification locks when an edit throws.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <stdexcept>
 #include <string>
 
 #include "ScreenTest.h"
+#include "platform/CodePage.h"
 
 using namespace platform;
 
@@ -188,6 +191,40 @@ TEST(Characters, TypedCharactersEnterWholeAndPartialOnesNever) {
     // 127 (Ctrl+Backspace) is a control code, not text.
     memo.KeyPress('\x7F');
     EXPECT_EQ(memo.Text(), "\r\n ax");
+}
+
+TEST(Characters, BoundariesAgreeWithDecodingFromTheStart) {
+    // Bytes chosen to make every kind of run: digits and letters that are also trail bytes,
+    // lead bytes, 0x80 and 0xFF that form no character, blanks that end one for sure.
+    const unsigned char alphabet[] = {0x30, 0x32, 0x39, 0x40, 0x66, 0x7B, 0x80,
+                                      0x81, 0x95, 0xD6, 0xFE, 0xFF, ' ',  'a'};
+    std::mt19937 random(20261209);
+    TMemoComponent memo;
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const int length = std::uniform_int_distribution<int>(0, 40)(random);
+        for (int i = 0; i < length; ++i)
+            text += static_cast<char>(alphabet[std::uniform_int_distribution<size_t>(
+                0, std::size(alphabet) - 1)(random)]);
+        memo.SetText(text);
+        ASSERT_EQ(memo.Text(), text);
+        // The character that holds each byte, by decoding from the first byte.
+        std::vector<int32_t> holder(text.size() + 2, 0);
+        for (size_t pos = 0; pos < text.size();) {
+            int step = std::max(platform::CodePageCharLength(text, pos), 1);
+            for (int i = 0; i < step; ++i)
+                holder[pos + static_cast<size_t>(i) + 1] = static_cast<int32_t>(pos) + 1;
+            pos += static_cast<size_t>(step);
+        }
+        for (int32_t pos = 1; pos <= static_cast<int32_t>(text.size()); ++pos) {
+            ASSERT_EQ(memo.CharStart(pos), holder[static_cast<size_t>(pos)])
+                << ::testing::PrintToString(text) << " at " << pos;
+            if (holder[static_cast<size_t>(pos)] == pos) {
+                int32_t next = memo.NextCharPos(pos);
+                ASSERT_EQ(memo.PrevCharPos(next), pos) << ::testing::PrintToString(text);
+            }
+        }
+    }
 }
 
 namespace {
