@@ -3,9 +3,37 @@
 #include <algorithm>
 
 #include "base/Exception.h"
+#include "editor/EditFollow.h"
 #include "editor/Ranges.h"
 
 using TIndexPlace = TCustomRange::TIndexPlace;
+
+namespace {
+
+// The index skips the ranges an edit does not reach and moves whole blocks past it by the
+// length change alone. Both shortcuts must be what FollowEdit itself would do: checked here on
+// every small case, so that a change of the rule cannot leave them behind.
+constexpr bool ShortcutsFollowTheRule() {
+    for (int32_t a = 1; a <= 6; ++a)
+        for (int32_t b = a - 1; b <= 6; ++b)
+            for (int32_t newLength = 0; newLength <= 4; ++newLength) {
+                const int32_t c = newLength - (b - a + 1);
+                for (int32_t start = 1; start <= 9; ++start)
+                    for (int32_t end = start - 1; end <= 9; ++end) {
+                        const TEditFollow moved = FollowEdit(start, end, a, b, c);
+                        if (!EditReaches(start, end, a) &&
+                            (moved.Start != start || moved.End != end || moved.Swallowed))
+                            return false;
+                        if (EditShiftsWhole(start, b) &&
+                            (moved.Start != start + c || moved.End != end + c || moved.Swallowed))
+                            return false;
+                    }
+            }
+    return true;
+}
+static_assert(ShortcutsFollowTheRule());
+
+} // namespace
 
 TMCRanges::~TMCRanges() {
     FreeAll();
@@ -221,7 +249,7 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
     for (TCustomRange* range : FOthers)
         addWork(range);
     for (TCustomRange* range : FLong)
-        if (StartOf(range) >= a || EndOf(range) >= a) addWork(range);
+        if (EditReaches(StartOf(range), EndOf(range), a)) addWork(range);
     // A short range that reaches a starts at most kLongRange bytes before it.
     size_t firstAfter = FirstBlockReaching(a);
     size_t first = firstAfter;
@@ -234,8 +262,8 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
     bool pastSpan = false;
     for (size_t i = first; i < FBlocks.size(); ++i) {
         TBlock& block = *FBlocks[i];
-        if (pastSpan || StartOf(block.Items.front()) >= b + 2) {
-            // Past the span by more than a place every rule reduces to a shift by c.
+        // Its ranges start no earlier than its first one.
+        if (pastSpan || EditShiftsWhole(StartOf(block.Items.front()), b)) {
             pastSpan = true;
             block.Shifted = true;
             const bool holdsSkipped = InBlock(skip1, block) || InBlock(skip2, block);
@@ -260,7 +288,7 @@ void TMCRanges::AdjustForEdit(int32_t a, int32_t b, int32_t c, const TCustomRang
             continue;
         }
         for (TCustomRange* range : block.Items) {
-            if (StartOf(range) >= a || EndOf(range) >= a) {
+            if (EditReaches(StartOf(range), EndOf(range), a)) {
                 addWork(range);
                 block.MaxDirty = true;
             }

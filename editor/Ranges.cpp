@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "editor/EditFollow.h"
 #include "editor/MemoComponent.h"
 
 // ---------------------------------------------------------------- TCustomRange
@@ -78,47 +79,16 @@ std::string TCustomRange::GetText() const {
     return FMemo ? FMemo->TextAt(RStart(), RLength()) : std::string();
 }
 
-// The generic form of the rule, through the getters and setters; TMCRange has its own.
+// Through the getters and setters, so that a class's own setters see (and may clamp) the ends.
 void TCustomRange::AdjustForEdit(int32_t a, int32_t b, int32_t c) {
     BeginUpdate();
-    int32_t start = RStart(), end = REnd();
-    bool swallowed = false;
-    if (c > 0) {
-        if (a <= end && end <= b) {
-            SetRStart(std::min(start, a));
-            SetREnd(a - 1);
-            swallowed = true;
-        } else if (end > b) {
-            SetREnd(end + c);
-        }
-        start = RStart();
-        if (a <= start && start <= b) {
-            SetRStart(a);
-            swallowed = true;
-        } else if (start > b && REnd() >= start) {
-            int32_t newEnd = REnd();
-            SetRStart(start + c);
-            SetREnd(newEnd);
-        }
-    } else {
-        bool justAfter = false;
-        if (a <= start && start <= b) {
-            SetRStart(a);
-            swallowed = true;
-        } else if (start > b) {
-            SetRStart(start + c);
-            if (end < start && end == b) justAfter = true;
-        }
-        if (!justAfter && a <= end && end <= b) {
-            SetRStart(std::min(RStart(), a));
-            SetREnd(a - 1);
-            swallowed = true;
-        } else if (justAfter || end > b) {
-            SetREnd(end + c);
-        }
-    }
+    const int32_t start = RStart(), end = REnd();
+    const TEditFollow moved = FollowEdit(start, end, a, b, c);
+    if (moved.Start != start) SetRStart(moved.Start);
+    // A setter of the start may have pulled the end along.
+    if (moved.Start != start || moved.End != end) SetREnd(moved.End);
     EndUpdate();
-    if (swallowed && RLength() == 0) DoOverwrite();
+    if (moved.Swallowed && RLength() == 0) DoOverwrite();
 }
 
 void TCustomRange::Delete() {
@@ -247,45 +217,14 @@ void TMCRange::SetREnd(int32_t value) {
 
 void TMCRange::AdjustForEdit(int32_t a, int32_t b, int32_t c) {
     BeginUpdate();
-    const int32_t oldStart = FStart + Base(), oldEnd = FEnd + Base();
-    int32_t start = oldStart, end = oldEnd;
-    bool swallowed = false;
-    if (c > 0) {
-        if (a <= end && end <= b) {
-            start = std::min(start, a);
-            end = a - 1;
-            swallowed = true;
-        } else if (end > b) {
-            end += c;
-        }
-        if (a <= start && start <= b) {
-            start = a;
-            swallowed = true;
-        } else if (start > b && end >= start) {
-            start += c;
-        }
-    } else {
-        bool justAfter = false;
-        if (a <= start && start <= b) {
-            start = a;
-            swallowed = true;
-        } else if (start > b) {
-            start += c;
-            justAfter = oldEnd < oldStart && oldEnd == b;
-        }
-        if (!justAfter && a <= end && end <= b) {
-            start = std::min(start, a);
-            end = a - 1;
-            swallowed = true;
-        } else if (justAfter || end > b) {
-            end += c;
-        }
-    }
-    FStart = start - Base();
-    FEnd = end - Base();
+    // Stored without the setters: the registry puts the edit's ranges back in order once, when
+    // the edit is done.
+    const TEditFollow moved = FollowEdit(FStart + Base(), FEnd + Base(), a, b, c);
+    FStart = moved.Start - Base();
+    FEnd = moved.End - Base();
     EndUpdate();
     // Last: the handler may free the range.
-    if (swallowed && end < start) DoOverwrite();
+    if (moved.Swallowed && moved.End < moved.Start) DoOverwrite();
 }
 
 // ---------------------------------------------------------------- TSelectionRange

@@ -100,11 +100,6 @@ struct TModelRange {
     int ExpectedOverwrites = 0;
 };
 
-// The consequences of an edit on one range.
-void ModelAdjust(TModelRange& m, int32_t a, int32_t b, int32_t c, bool& swallowedEmpty) {
-    swallowedEmpty = FollowEdit(m.Start, m.End, a, b, c);
-}
-
 class TModel {
 public:
     TModel(unsigned seed, TRecordingMemo& memo) : FRandom(seed), FMemo(memo) {}
@@ -199,9 +194,10 @@ public:
                     c = edit.NewLength - edit.OldLength;
             for (auto& model : FRanges) {
                 if (!model->Range && model->FreeOnOverwrite) continue;
-                bool swallowedEmpty = false;
-                ModelAdjust(*model, a, b, c, swallowedEmpty);
-                if (swallowedEmpty) ++model->ExpectedOverwrites;
+                const TExpectedSpan expected = ExpectedAfterEdit(model->Start, model->End, a, b, c);
+                model->Start = expected.Start;
+                model->End = expected.End;
+                if (expected.Overwritten) ++model->ExpectedOverwrites;
             }
         }
         FMemo.Edits.clear();

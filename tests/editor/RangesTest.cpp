@@ -564,8 +564,10 @@ private:
             if (model->Freed || model.get() == skip) continue;
             // The edit visits every range reaching its start; a handler hears of each visit.
             if (model->Counting && (model->Start >= a || model->End >= a)) ++model->ExpectedChanges;
-            if (FollowEdit(model->Start, model->End, a, b, c) && model->FreeOnOverwrite)
-                model->Freed = true;
+            const TExpectedSpan expected = ExpectedAfterEdit(model->Start, model->End, a, b, c);
+            model->Start = expected.Start;
+            model->End = expected.End;
+            if (expected.Overwritten && model->FreeOnOverwrite) model->Freed = true;
         }
     }
 
