@@ -124,11 +124,15 @@ int32_t TMemoComponent::DisplayWalk(int32_t start, int32_t count) const {
     if (from <= to) {
         FText.ForEachPiece(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1),
                            [&](const char* piece, size_t size) {
-                               for (size_t i = 0; i < size; ++i) {
-                                   if (piece[i] == '\t')
-                                       display = FTabSize * (display / FTabSize + 1);
-                                   else
-                                       ++display;
+                               // Between tabs every byte is one column: jump tab to tab.
+                               const char* end = piece + size;
+                               while (piece < end) {
+                                   const void* tab = std::memchr(piece, '\t', size_t(end - piece));
+                                   const char* stop = tab ? static_cast<const char*>(tab) : end;
+                                   display += static_cast<int32_t>(stop - piece);
+                                   if (!tab) break;
+                                   display = FTabSize * (display / FTabSize + 1);
+                                   piece = stop + 1;
                                }
                            });
     }
