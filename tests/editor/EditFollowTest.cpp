@@ -11,23 +11,10 @@
 #include <vector>
 
 #include "EditRule.h"
+#include "RecordingMemo.h"
 #include "editor/MemoComponent.h"
 
 namespace {
-
-// Reports every replacement, so the test knows the edits the ranges had to follow.
-class TRecordingMemo : public TMemoComponent {
-public:
-    struct TEdit {
-        int32_t Pos, OldLength, NewLength;
-    };
-    std::vector<TEdit> Edits;
-
-protected:
-    void TextChanged(int32_t pos, int32_t oldLength, int32_t newLength) override {
-        Edits.push_back({pos, oldLength, newLength});
-    }
-};
 
 // A range class of its own that stores what its setters get: the generic form of the rule.
 class TStoredRange : public TCustomRange {

@@ -11,23 +11,10 @@
 #include <vector>
 
 #include "EditRule.h"
+#include "RecordingMemo.h"
 #include "editor/MemoComponent.h"
 
 namespace {
-
-// Records every replacement's place so the model can move its ranges the same way.
-class TRecordingMemo : public TMemoComponent {
-public:
-    struct TEdit {
-        int32_t Pos, OldLength, NewLength;
-    };
-    std::vector<TEdit> Edits;
-
-protected:
-    void TextChanged(int32_t pos, int32_t oldLength, int32_t newLength) override {
-        Edits.push_back({pos, oldLength, newLength});
-    }
-};
 
 // Line breaks as the editor stores them; with stripBlanks also no blank before a break.
 std::string Normalized(const std::string& text, bool stripBlanks = false) {
