@@ -71,7 +71,8 @@ void TMemoComponent::KeyPress(char byte) {
         if (byte == 0) return;
     }
     const auto code = static_cast<unsigned char>(byte);
-    if ((code < 32 && code != 13) || FReadOnly) return;
+    // 127 is Ctrl+Backspace's character: not text.
+    if ((code < 32 && code != 13) || code == 127 || FReadOnly) return;
     // A double-byte character arrives byte by byte and is inserted so.
     FSelection->SetText(code == 13 ? std::string("\r\n") : std::string(1, byte));
     FSelection->ScrollIntoView(4);
