@@ -165,8 +165,9 @@ TYPED_TEST_P(HostContract, KeysTypeWhatTheWindowsKeyboardLayerTypes) {
 TYPED_TEST_P(HostContract, InputMethodsReportPreeditAndCommit) {
     this->Driver.Compose("zh");
     this->Driver.Compose("zhong");
-    // The commit ends the composition: no empty preedit follows it.
+    // The commit ends the composition: no empty preedit follows it, nor is there one to cancel.
     this->Driver.Commit("中文");
+    this->Driver.Compose("");
     EXPECT_EQ(this->Events.Take(), "compose 7A68|compose 7A686F6E67|commit D6D0CEC4");
     // Cancelled: an empty preedit, once.
     this->Driver.Compose("ni");
@@ -199,11 +200,16 @@ TYPED_TEST_P(HostContract, TheCaretReadsBackAsSet) {
     EXPECT_TRUE(this->Driver.Caret().Visible);
     host.SetCaretPosition(7, 0);
     EXPECT_EQ(this->Driver.Caret().Position, (platform::TPoint{7, 0}));
+    // A new caret in place of a shown one starts hidden too.
+    host.CreateCaret(3, 10);
+    caret = this->Driver.Caret();
+    EXPECT_FALSE(caret.Visible);
+    EXPECT_EQ(caret.Width, 3);
+    EXPECT_EQ(caret.Height, 10);
     // Gone, it cannot be shown.
+    host.ShowCaret();
     host.DestroyCaret();
     host.ShowCaret();
-    EXPECT_FALSE(this->Driver.Caret().Visible);
-    host.CreateCaret(3, 10);
     EXPECT_FALSE(this->Driver.Caret().Visible);
 }
 

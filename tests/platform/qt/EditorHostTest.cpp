@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -16,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/qt/EditorHost.h"
@@ -71,6 +73,9 @@ public:
                       std::to_string(y));
     }
     void DblClick() override { Log.push_back("dblclick"); }
+    void CompositionChanged(std::string_view preedit) override {
+        Log.push_back("compose " + std::string(preedit));
+    }
     bool MouseWheel(TScrollBarKind bar, int delta, TShiftState shift) override {
         Log.push_back(std::string("wheel ") + (bar == TScrollBarKind::Vertical ? "v " : "h ") +
                       std::to_string(delta) + ShiftText(shift));
@@ -164,6 +169,14 @@ TEST_F(EditorHostTest, MouseWheelAndFocus) {
     EXPECT_EQ(FSink.Log,
               (std::vector<std::string>{"wheel v -120", "wheel h 120", "wheel h 40 shift",
                                         "wheel h -15 shift", "wheel v -24", "wheel h 8"}));
+
+    // A click ends a composition before it reaches the control.
+    FSink.Log.clear();
+    QInputMethodEvent preedit(QStringLiteral("zh"), {});
+    QApplication::sendEvent(&FHost, &preedit);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(40, 9));
+    EXPECT_EQ(FSink.Log, (std::vector<std::string>{"compose zh", "compose ", "mousedown 0 40,9",
+                                                   "mouseup 0 40,9"}));
 
     QWidget other;
     other.show();
