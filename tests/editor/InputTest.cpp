@@ -31,6 +31,7 @@ TEST(Keyboard, TypedBytesEnterOneByOne) {
     memo.KeyPress('\r');
     memo.KeyPress('\x08'); // Backspace and other control codes type nothing
     memo.KeyPress('\x1B');
+    memo.KeyPress('\x7F'); // Ctrl+Backspace
     memo.KeyDown(VK_TAB, kNone);
     EXPECT_EQ(memo.Text(), "a\xD6\xD0\r\n\t");
     EXPECT_EQ(memo.Selection().CaretPos(), 7);
