@@ -1,5 +1,6 @@
-// The main window's SQL editor driven like a user, with no database: keys that type no text,
-// copy and paste of bytes that form no character, and Chinese through an input method.
+// The main window's SQL editor driven like a user, with no database: Chinese text moved over,
+// deleted, selected and clicked by whole characters, keys that type no text, copy and paste of
+// bytes that form no character, and Chinese through an input method.
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -13,6 +14,8 @@
 
 #include "app/ui/MainForm.h"
 #include "app/ui/ScriptEditor.h"
+#include "platform/CodePage.h"
+#include "platform/qt/EditorHost.h"
 #include "tests/common/TestFiles.h"
 
 namespace {
@@ -39,6 +42,32 @@ protected:
     void TearDown() override { EXPECT_TRUE(Boxes.empty()); }
 
     std::string Text() const { return Form->redtSQL->Text(); }
+    platform::qt::EditorHost* Host() const {
+        return dynamic_cast<platform::qt::EditorHost*>(Editor);
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Editor, key, modifiers);
+    }
+    // One key event per character, four-byte ones (two UTF-16 units) included.
+    void Type(const char* utf8) {
+        for (char32_t code : QString::fromUtf8(utf8).toUcs4()) {
+            QString text = QString::fromUcs4(&code, 1);
+            Qt::Key key = code < 0x80 && QChar(code).isLetter()
+                              ? Qt::Key(Qt::Key_A + (QChar(code).toUpper().unicode() - 'A'))
+                              : Qt::Key_unknown;
+            QTest::sendKeyEvent(QTest::Click, Editor, key, text, Qt::NoModifier);
+        }
+    }
+    // What Ctrl+C puts on the clipboard, as UTF-8.
+    std::string Copied() {
+        QApplication::clipboard()->clear();
+        Key(Qt::Key_C, Qt::ControlModifier);
+        return QApplication::clipboard()->text().toStdString();
+    }
+    QPoint CaretPoint() const { return Host()->CaretRect().center(); }
+    static std::string CodePage(const char* utf8) {
+        return platform::Utf8ToCodePage(utf8, platform::TConversion::Strict);
+    }
 
     TempFolder Folder{"quorvel-gui-input"};
     std::vector<TMessageBoxRequest> Boxes;
@@ -109,4 +138,51 @@ TEST_F(EditorInputTest, ChineseComposedWithAnInputMethodIsOneUndoStep) {
     EXPECT_EQ(Text(), "select ");
     QTest::keyClick(Editor, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Text(), "");
+}
+
+TEST_F(EditorInputTest, KeysMoveDeleteAndSelectWholeCharacters) {
+    // Backspace after 中 in 中a takes 中 (one byte of it would leave D6 61, which reads 謅).
+    Type("中a");
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(Text(), "a");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(), CodePage("中a"));
+    // Delete, arrows and Shift+arrows step over whole characters, four-byte ones too.
+    Key(Qt::Key_End);
+    Type("文𠀀b");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Text(), CodePage("中文𠀀b"));
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(Copied(), "文𠀀");
+    Key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(Copied(), "文");
+}
+
+TEST_F(EditorInputTest, ClicksAndDoubleClicksLandBetweenCharacters) {
+    Type("中文ab");
+    Key(Qt::Key_Home);
+    const QPoint start = CaretPoint();
+    Key(Qt::Key_End);
+    const int cell = (CaretPoint().x() - start.x()) / 6;
+    ASSERT_GT(cell, 2);
+    // The left half of 中's second cell: the caret goes before 中, and typing keeps it whole.
+    QTest::mouseClick(Host()->viewport(), Qt::LeftButton, {},
+                      QPoint(start.x() + cell + 2, start.y()));
+    Type("x");
+    EXPECT_EQ(Text(), CodePage("x中文ab"));
+
+    // 時 ends in the byte "r": a double click on "abc" after it selects "abc" alone.
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    Key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    Key(Qt::Key_Delete);
+    Type("時abc");
+    Key(Qt::Key_Home);
+    const QPoint b(start.x() + cell * 3 + cell / 2, start.y());
+    QTest::mouseClick(Host()->viewport(), Qt::LeftButton, {}, b);
+    QTest::mouseDClick(Host()->viewport(), Qt::LeftButton, {}, b);
+    EXPECT_EQ(Copied(), "abc");
 }
