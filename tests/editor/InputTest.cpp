@@ -209,6 +209,7 @@ TEST(Keyboard, CtrlASelectsEverythingAlsoReadOnly) {
         memo.SetReadOnly(readOnly);
         memo.Selection().SetRStart(5);
         memo.Selection().SetRLength(0);
+        screen.Host.ClipboardData().SetText("");
         // Only Ctrl alone: with Shift or Alt held the key is something else.
         memo.KeyDown('A', {TShiftFlag::ssCtrl, TShiftFlag::ssShift});
         memo.KeyDown('A', {TShiftFlag::ssCtrl, TShiftFlag::ssAlt});
