@@ -124,6 +124,8 @@ TEST_F(MainWindowTargetTest, CommandsReportTheRowsTheyAffectedEvenNone) {
     Connect();
     Run("update people set name = 'x' where id > 6");
     EXPECT_EQ(Status(), QStringLiteral("语句执行成功，影响2行"));
+    Run("update people set name = 'y' where id = 7");
+    EXPECT_EQ(Status(), QStringLiteral("语句执行成功，影响1行"));
     Run("update people set name = 'x' where id = 99");
     EXPECT_EQ(Status(), QStringLiteral("语句执行成功，影响0行"));
     Run("create table extra (id int)");
