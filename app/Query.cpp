@@ -324,11 +324,11 @@ private:
     }
 
     // A name as written: a plain word, or a quoted one with its doubled quotes made single.
-    // A string constant or a word that starts with a digit names no table.
+    // A string constant names no table, and neither does a variable (@t, a table variable).
     std::optional<std::string> NamePart(const TToken& token) const {
         std::string_view text = Text.substr(token.Start, token.End - token.Start);
         if (token.Kind == TTokenKind::Word) {
-            if (text[0] >= '0' && text[0] <= '9') return std::nullopt;
+            if (text[0] == '@') return std::nullopt;
             return std::string(text);
         }
         if (token.Kind != TTokenKind::Quoted || text.size() < 2) return std::nullopt;

@@ -368,6 +368,9 @@ TEST(QueryTableName, OneTableInTheTopLevelFromOrNone) {
         {"select * from [a]]b]", ms, "a]b"},
         {"select * from \"x y\"", ms, "x y"},
         {"select * from 'people'", my, "-"},
+        {"select * from 2024data", my, "2024data"},
+        {"select * from #work", ms, "#work"},
+        {"select * from @rows", ms, "-"},
         // FROM in the select list, in strings and in comments is not the table's.
         {"select (select max(id) from other) m from t", my, "t"},
         {"select 'from x' s from t", my, "t"},
