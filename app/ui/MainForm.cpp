@@ -244,6 +244,8 @@ void TmainForm::WireEvents() {
     connect(lstTable, &QListWidget::itemDoubleClicked, this,
             [this] { Handle(&TmainForm::lstTableDblClick); });
     connect(btnRun, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnRunClick); });
+    connect(cbbConnectStr->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { Handle(&TmainForm::btnDBConClick); });
     // Also when the program unticks the box after a load.
     connect(chkSelectAll, &QCheckBox::toggled, this,
             [this] { Handle(&TmainForm::chkSelectAllClick); });
@@ -362,8 +364,10 @@ void TmainForm::lstTableDblClick() {
         ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
     size_t star = statement.find('*');
     if (star != std::string::npos) statement.replace(star, 1, BuildColumnList(FResultSet, dialect));
+    FResultTable = {FTableName};
     redtSQL->Clear();
     redtSQL->SetText(statement);
+    redtSQL->ClearUndo();
     chkSelectAll->setChecked(false);
     pgcMain->setCurrentIndex(0);
 }
@@ -378,11 +382,17 @@ void TmainForm::btnRunClick() {
             TBusyCursor busy;
             LoadResult(OpenSelectQuery(*FDatabase, text, *dialect), *dialect);
         }
+        // The rows go back into the table they came from; when the query names no single
+        // table, into the one last opened from the list.
+        FResultTable = QueryTableName(text, *dialect);
+        if (FResultTable.empty()) FResultTable = {FTableName};
         chkSelectAll->setChecked(false);
         statPanel1->setText(ToQString(
             Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
-    } else if (ExecStatement(*FDatabase, text)) {
-        statPanel1->setText(QStringLiteral("语句执行成功"));
+    } else {
+        int64_t affected = ExecStatement(*FDatabase, text);
+        statPanel1->setText(ToQString(Format(CodePageText("语句执行成功，影响%lld行").c_str(),
+                                             static_cast<long long>(affected))));
     }
 }
 
@@ -431,7 +441,9 @@ void TmainForm::actExportExecute() {
     }
     TExportOptions options;
     options.Dialect = *dialect;
-    options.TableName = FTableName;
+    std::vector<std::string> table = FResultTable.empty() ? std::vector{FTableName} : FResultTable;
+    options.TableName = table.back();
+    options.TableQualifiers.assign(table.begin(), table.end() - 1);
     options.Reseed = chkRESEED->isChecked();
     options.IdentityInsert = chkIncField->isChecked();
     options.NotNullText = FromQString(edtNotNull->text());
@@ -463,6 +475,11 @@ void TmainForm::actExportExecute() {
         TBusyCursor busy;
         FScriptDialect = *dialect;
         GenerateInsertScript(FResultSet, mmoResult->Lines(), options);
+        mmoResult->ClearUndo();
+        // A typed query may have named another table than the list's: say which one it is.
+        status += Format(CodePageText("，目标表：%s").c_str(),
+                         QuoteQualifiedName(table, *dialect).c_str());
+        statusShown = false;
     }
     FLastExportPaints = throttle.PaintsLetThrough();
     pgcMain->setCurrentIndex(1);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ResultSet.h"
@@ -72,6 +73,8 @@ public:
     TResultSet& ResultSet() { return FResultSet; }
     platform::TDatabase& Database() { return *FDatabase; }
     const std::string& TableName() const { return FTableName; }
+    // The table the loaded result's script is written for, as name parts (db, schema, table).
+    const std::vector<std::string>& ResultTable() const { return FResultTable; }
     const std::string& SettingsPath() const { return FSettingsPath; }
     // Paints the last export let through to the screen.
     int LastExportPaints() const { return FLastExportPaints; }
@@ -139,6 +142,7 @@ private:
     std::unique_ptr<TScriptEditor> FScriptEditor;
     std::string FSettingsPath;
     std::string FTableName;
+    std::vector<std::string> FResultTable;
     // The dialect of the script in the view: a saved mysql file declares its encoding.
     TDialect FScriptDialect = TDialect::dMssql;
     int FLastExportPaints = 0;

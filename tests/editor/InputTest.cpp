@@ -200,6 +200,29 @@ TEST(Keyboard, ReadOnlyScrollsAndCopiesButNeverEdits) {
     EXPECT_EQ(memo.Selection().REnd(), 4);
 }
 
+TEST(Keyboard, CtrlASelectsEverythingAlsoReadOnly) {
+    TScreenFixture screen;
+    TMemoComponent& memo = screen.Memo;
+    const std::string text = "one\r\n\xD6\xD0 two\r\nthree";
+    memo.SetText(text);
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "editable");
+        memo.SetReadOnly(readOnly);
+        memo.Selection().SetRStart(5);
+        memo.Selection().SetRLength(0);
+        screen.Host.ClipboardData().SetText("");
+        // Only Ctrl alone: with Shift or Alt held the key is something else.
+        memo.KeyDown('A', {TShiftFlag::ssCtrl, TShiftFlag::ssShift});
+        memo.KeyDown('A', {TShiftFlag::ssCtrl, TShiftFlag::ssAlt});
+        memo.KeyDown('A', kNone);
+        EXPECT_EQ(memo.Selection().RLength(), 0);
+        memo.KeyDown('A', kCtrl);
+        memo.KeyDown('C', kCtrl);
+        EXPECT_EQ(screen.Host.ClipboardData().GetText(), text);
+        EXPECT_EQ(memo.Text(), text);
+    }
+}
+
 TEST(Keyboard, ClipboardCommandsWorkInTheCodePage) {
     TScreenFixture screen;
     TMemoComponent& memo = screen.Memo;

@@ -376,10 +376,10 @@ TEST_F(MainWindowTest, TypedStatementsRunAsQueriesOrCommands) {
     form.statPanel1->clear();
     form.redtSQL->SetText("update items set note = 'x' where id = 99");
     QTest::mouseClick(form.btnRun, Qt::LeftButton);
-    EXPECT_EQ(form.statPanel1->text(), QString());
+    EXPECT_EQ(form.statPanel1->text(), Q("语句执行成功，影响0行"));
     form.redtSQL->SetText("update items set note = 'x' where id = 1");
     QTest::mouseClick(form.btnRun, Qt::LeftButton);
-    EXPECT_EQ(form.statPanel1->text(), Q("语句执行成功"));
+    EXPECT_EQ(form.statPanel1->text(), Q("语句执行成功，影响1行"));
 
     // A statement the server rejects reaches the error display; the result stays.
     form.redtSQL->SetText("select nothing_here from items");
