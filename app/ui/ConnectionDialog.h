@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ConnectionText.h"
@@ -51,6 +52,8 @@ private:
     TDatabaseFactory FCreateDatabase;
 };
 
-// Shows the dialog modally: the composed text when the user confirms, current when cancelled.
-std::string PromptConnectionString(QWidget* parent, const std::string& current,
-                                   TMessageBoxes& messages, TDatabaseFactory createDatabase);
+// Shows the dialog modally, its fields read from start: the confirmed fields (their text is
+// ComposeConnectionString), nothing when the user cancels.
+std::optional<TConnectionFields> PromptConnection(QWidget* parent, const std::string& start,
+                                                  TMessageBoxes& messages,
+                                                  TDatabaseFactory createDatabase);
