@@ -22,7 +22,7 @@ using TDatabaseFactory = std::function<std::unique_ptr<platform::TDatabase>()>;
 class TConnectionDialog : public QDialog {
     Q_OBJECT
 public:
-    // current is the connection's text as the user gave it; the fields start from it.
+    // The fields start from current, a connection text as the user gave it.
     TConnectionDialog(const std::string& current, TMessageBoxes& messages,
                       TDatabaseFactory createDatabase, QWidget* parent = nullptr);
 
