@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/Connecting.h"
+#include "app/ConnectionText.h"
 #include "app/Query.h"
 #include "app/RepaintThrottle.h"
 #include "app/RowSelection.h"
@@ -34,6 +35,7 @@
 #include "app/ui/Icons.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ResultGrid.h"
+#include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/Clock.h"
 
@@ -140,6 +142,10 @@ void TmainForm::CreateControls() {
     cbbConnectStr = new QComboBox(pnlTop);
     cbbConnectStr->setEditable(true);
     cbbConnectStr->setInsertPolicy(QComboBox::NoInsert);
+    // Leaving the box would swap the typed text for an entry that differs only in case; the
+    // text connects exactly as typed.
+    QObject::disconnect(cbbConnectStr->lineEdit(), &QLineEdit::editingFinished, cbbConnectStr,
+                        nullptr);
     cbbConnectStr->setGeometry(13, 9, 400, 20);
     pnlButton = new QWidget(pnlTop);
     pnlButton->setGeometry(0, 0, 260, 40);
@@ -314,6 +320,7 @@ void TmainForm::btnDBConClick() {
         history.Add(FromQString(cbbConnectStr->itemText(i)));
     TListWidgetStrings tables(*lstTable);
     std::unique_ptr<TBusyCursor> busy;
+    FSwitchToDriverDialect.reset();
     TConnectOutcome outcome =
         ConnectAndRecordHistory(*FDatabase, text, tables, FSettingsPath, history, [&busy](bool on) {
             if (on)
@@ -322,17 +329,46 @@ void TmainForm::btnDBConClick() {
                 busy.reset();
         });
     if (!outcome.Status.empty()) statPanel0->setText(ToQString(outcome.Status));
-    if (outcome.Connected) pgcMain->setCurrentIndex(0);
+    if (outcome.Connected) {
+        // The list follows the stored history: the connected text on top, shown in the box.
+        cbbConnectStr->clear();
+        for (const std::string& entry : history.Items())
+            cbbConnectStr->addItem(ToQString(entry));
+        cbbConnectStr->setCurrentIndex(0);
+        pgcMain->setCurrentIndex(0);
+    }
     if (!outcome.Message.empty()) FMessages.ShowMessage(outcome.Message);
     if (!outcome.Error.empty()) FMessages.ShowError(outcome.Error);
 }
 
 void TmainForm::btnNewConnClick() {
-    std::string current = FDatabase->ConnectionString();
-    std::string composed = OnPromptConnection
-                               ? OnPromptConnection(current)
-                               : PromptConnectionString(this, current, FMessages, FCreateDatabase);
-    cbbConnectStr->setEditText(ToQString(composed));
+    std::string typed = FromQString(cbbConnectStr->currentText());
+    std::string start = TryParseConnectionString(typed) ? typed : FDatabase->ConnectionString();
+    std::optional<TConnectionFields> composed =
+        OnPromptConnection ? OnPromptConnection(start)
+                           : PromptConnection(this, start, FMessages, FCreateDatabase);
+    if (!composed) return; // cancelled: the box keeps what the user typed
+    cbbConnectStr->setEditText(ToQString(ComposeConnectionString(*composed)));
+    cbbDbType->setCurrentIndex(static_cast<int>(DialectOfKind(composed->Kind)));
+}
+
+TDialect TmainForm::DialectForDriver(TDialect chosen) {
+    std::optional<TConnectionKind> driver = NamedConnectionKind(FDatabase->ConnectionString());
+    // SQLite is neither kind; which statements suit it is left to the user.
+    if (!driver || *driver == TConnectionKind::SQLite) return chosen;
+    TDialect spoken = DialectOfKind(*driver);
+    if (spoken == chosen) return chosen;
+    if (!FSwitchToDriverDialect) {
+        auto name = [this](TDialect dialect) {
+            return FromQString(cbbDbType->itemText(static_cast<int>(dialect)));
+        };
+        FSwitchToDriverDialect = FMessages.Ask(Format(
+            CodePageText("当前连接的是 %s 数据库，数据库类型却是 %s。\n改为 %s 吗？").c_str(),
+            ConnectionKindName(*driver).c_str(), name(chosen).c_str(), name(spoken).c_str()));
+    }
+    if (!*FSwitchToDriverDialect) return chosen;
+    cbbDbType->setCurrentIndex(static_cast<int>(spoken));
+    return spoken;
 }
 
 void TmainForm::LoadResult(TDataPacket packet, TDialect dialect) {
@@ -352,13 +388,27 @@ void TmainForm::lstTableDblClick() {
     if (FTableName.empty()) return;
     std::optional<TDialect> kind = DialectOfIndex(cbbDbType->currentIndex());
     if (!kind) return;
-    TDialect dialect = *kind;
+    TDialect dialect = DialectForDriver(*kind);
     std::string rowLimit = Trim(FromQString(edtTop->text()));
     if (rowLimit.empty()) rowLimit = kDefaultRowLimit;
     std::string statement = TableSelectStatement(FTableName, dialect, rowLimit);
     {
         TBusyCursor busy;
-        LoadResult(OpenSelectQuery(*FDatabase, statement, dialect), dialect);
+        TDataPacket packet;
+        try {
+            packet = OpenSelectQuery(*FDatabase, statement, dialect);
+        } catch (const EDatabaseError&) {
+            // The server would quote our rewritten statement; the kind is what is wrong.
+            std::optional<TConnectionKind> driver =
+                NamedConnectionKind(FDatabase->ConnectionString());
+            if (!driver || *driver == TConnectionKind::SQLite || DialectOfKind(*driver) == dialect)
+                throw;
+            throw EDatabaseError(
+                Format(CodePageText("无法以 %s 打开表 %s：当前连接的是 %s 数据库!").c_str(),
+                       FromQString(cbbDbType->itemText(static_cast<int>(dialect))).c_str(),
+                       FTableName.c_str(), ConnectionKindName(*driver).c_str()));
+        }
+        LoadResult(std::move(packet), dialect);
     }
     statPanel1->setText(
         ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));

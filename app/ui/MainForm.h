@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,8 +81,9 @@ public:
     int LastExportPaints() const { return FLastExportPaints; }
 
     // Seams: each has a working default; tests answer them without a modal dialog.
-    // Composes a connection text from the connection's current one (btnNewConn).
-    std::function<std::string(const std::string& current)> OnPromptConnection;
+    // Composes a connection from start, the typed text or the connection's own (btnNewConn);
+    // nothing when the user cancels.
+    std::function<std::optional<TConnectionFields>(const std::string& start)> OnPromptConnection;
     // Asks where to save the script; false when cancelled.
     std::function<bool(TSaveChoice& choice)> OnChooseSaveFile;
 
@@ -129,6 +131,9 @@ private:
     void CreateControls();
     void WireEvents();
     void LoadResult(TDataPacket packet, TDialect dialect);
+    // The kind to open a table with: the kind box, or the kind the connection's driver speaks
+    // when the user agrees to switch (asked once per connection).
+    TDialect DialectForDriver(TDialect chosen);
     bool ChooseSaveFileByDialog(TSaveChoice& choice);
     // Runs a handler under the default error display.
     void Handle(void (TmainForm::*handler)());
@@ -146,4 +151,6 @@ private:
     // The dialect of the script in the view: a saved mysql file declares its encoding.
     TDialect FScriptDialect = TDialect::dMssql;
     int FLastExportPaints = 0;
+    // Whether to switch the kind box to the driver's, as answered for this connection.
+    std::optional<bool> FSwitchToDriverDialect;
 };

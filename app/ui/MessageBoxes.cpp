@@ -19,6 +19,12 @@ void TMessageBoxes::ShowMessage(const std::string& codePageText) {
     Show({TMessageBoxKind::Message, ApplicationTitle(), ToQString(codePageText)});
 }
 
+bool TMessageBoxes::Ask(const std::string& codePageText) {
+    bool yes = false;
+    Show({TMessageBoxKind::Question, ApplicationTitle(), ToQString(codePageText), &yes});
+    return yes;
+}
+
 void TMessageBoxes::Guard(const std::function<void()>& handler) {
     try {
         handler();
@@ -30,6 +36,13 @@ void TMessageBoxes::Guard(const std::function<void()>& handler) {
 void TMessageBoxes::Show(const TMessageBoxRequest& request) {
     if (FResponder) {
         FResponder(request);
+        return;
+    }
+    if (request.Kind == TMessageBoxKind::Question) {
+        QMessageBox box(QMessageBox::Question, request.Caption, request.Text,
+                        QMessageBox::Yes | QMessageBox::No, FParent);
+        box.setDefaultButton(QMessageBox::Yes);
+        *request.Answer = box.exec() == QMessageBox::Yes;
         return;
     }
     QMessageBox box(request.Kind == TMessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
