@@ -176,7 +176,7 @@ std::vector<unsigned> Seeds() {
 TEST(KeyModel, ChineseTextStaysWholeThroughRandomKeysAndClicks) {
     for (unsigned seed : Seeds())
         for (bool removeTrailingSpaces : {false, true}) {
-            RunKeyModel(seed, removeTrailingSpaces, 3000);
+            RunKeyModel(seed, removeTrailingSpaces, 1600);
             if (HasFailure()) return;
         }
 }
