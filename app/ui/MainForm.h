@@ -35,7 +35,9 @@ struct TMainFormSetup {
     std::function<void()> StartUpgradeCheck;
 };
 
-// The answer of the save dialog: a file-system name and the encoding of the file.
+// The answer of the save dialog: a file-system name and the encoding of the file. The dialog
+// is handed the last save's folder (with a final "/", empty before the first save) in FileName
+// and the encoding chosen then.
 struct TSaveChoice {
     std::string FileName;
     TScriptEncoding Encoding = TScriptEncoding::GB18030;
@@ -79,7 +81,8 @@ public:
     // Seams: each has a working default; tests answer them without a modal dialog.
     // Composes a connection text from the connection's current one (btnNewConn).
     std::function<std::string(const std::string& current)> OnPromptConnection;
-    // Asks where to save the script; false when cancelled.
+    // Asks where to save the script, starting from the choice's folder and encoding; false
+    // when cancelled.
     std::function<bool(TSaveChoice& choice)> OnChooseSaveFile;
 
     // Controls.
@@ -124,6 +127,8 @@ protected:
 
 private:
     void CreateControls();
+    // Places the controls of the row under the SQL editor for the texts they show.
+    void LayOutOptionRow();
     void WireEvents();
     void LoadResult(TDataPacket packet, TDialect dialect);
     bool ChooseSaveFileByDialog(TSaveChoice& choice);
