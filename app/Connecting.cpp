@@ -10,7 +10,7 @@
 
 TConnectOutcome ConnectAndRecordHistory(platform::TDatabase& database,
                                         const std::string& connectionText, TStrings& tables,
-                                        const std::string& settingsPath, const TStrings& history,
+                                        const std::string& settingsPath, TStrings& history,
                                         const std::function<void(bool busy)>& busy) {
     TConnectOutcome outcome;
     if (Trim(connectionText).empty()) {
@@ -37,8 +37,9 @@ TConnectOutcome ConnectAndRecordHistory(platform::TDatabase& database,
     }
     outcome.Connected = true;
     outcome.Status = CodePageText("数据库连接成功!");
+    AddToHistory(history, connectionText);
     try {
-        WriteHistory(settingsPath, connectionText, history);
+        WriteHistory(settingsPath, history);
     } catch (const std::exception& error) {
         outcome.Error = error.what();
     }

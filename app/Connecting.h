@@ -17,11 +17,11 @@ struct TConnectOutcome {
     std::string Error;      // for the default error display; empty for none
 };
 
-// Connects with connectionText exactly as typed and fills tables. On success the history in
-// settingsPath is rewritten: the connected text first, then the entries of history. A history
+// Connects with connectionText exactly as typed and fills tables. On success the text joins
+// history at the top (AddToHistory) and history is written to settingsPath. A history
 // that cannot be written does not undo an open connection: the outcome is connected, with the
 // write error in Error. busy(true/false) brackets the wait for the server.
 TConnectOutcome ConnectAndRecordHistory(platform::TDatabase& database,
                                         const std::string& connectionText, TStrings& tables,
-                                        const std::string& settingsPath, const TStrings& history,
+                                        const std::string& settingsPath, TStrings& history,
                                         const std::function<void(bool busy)>& busy = {});

@@ -24,6 +24,15 @@ bool KindOf(const std::string& name, TConnectionKind& kind) {
     return true;
 }
 
+struct TFieldsRead {
+    TConnectionFields Fields;
+    bool Readable = false;  // no syntax error
+    bool Named = false;     // a key the dialog shows or connects by
+    bool KindNamed = false; // the driver or provider names the kind
+};
+
+TFieldsRead ReadFields(const std::string& text);
+
 } // namespace
 
 std::string DefaultPort(TConnectionKind kind) {
@@ -67,15 +76,51 @@ std::string ComposeConnectionString(const TConnectionFields& fields) {
     return text;
 }
 
+TConnectionFields ParseConnectionString(const std::string& text) {
+    return ReadFields(text).Fields;
+}
+
+std::optional<TConnectionFields> TryParseConnectionString(const std::string& text) {
+    TFieldsRead read = ReadFields(text);
+    if (!read.Readable || !read.Named) return std::nullopt;
+    return read.Fields;
+}
+
+std::optional<TConnectionKind> NamedConnectionKind(const std::string& text) {
+    TFieldsRead read = ReadFields(text);
+    if (!read.KindNamed) return std::nullopt;
+    return read.Fields.Kind;
+}
+
+TDialect DialectOfKind(TConnectionKind kind) {
+    return kind == TConnectionKind::SqlServer ? TDialect::dMssql : TDialect::dMysql;
+}
+
+std::string ConnectionKindName(TConnectionKind kind) {
+    switch (kind) {
+    case TConnectionKind::SqlServer:
+        return "SQL Server";
+    case TConnectionKind::MySql:
+        return "MySQL/MariaDB";
+    case TConnectionKind::SQLite:
+        break;
+    }
+    return "SQLite";
+}
+
+namespace {
+
 // Reads the keys as the connection translates them (platform/odbc/ConnectionString.cpp), so
 // that the dialog shows what a history entry connects to. A text that cannot be read shows
 // what comes before the fault.
-TConnectionFields ParseConnectionString(const std::string& text) {
-    TConnectionFields fields;
-    if (Trim(text).empty()) return fields;
+TFieldsRead ReadFields(const std::string& text) {
+    TFieldsRead result;
+    TConnectionFields& fields = result.Fields;
+    if (Trim(text).empty()) return result;
     fields.Server.clear();
     TConnectionText read = ReadConnectionText(text);
-    std::string server, dataSource, location, provider, driver;
+    result.Readable = read.Error.empty();
+    std::string server, dataSource, location, provider, driver, dsn;
     // Extended Properties holds ODBC keys.
     auto readPair = [&](const TConnectionPair& pair, bool oleDb, auto& self) -> void {
         std::string key = NormalConnectionKey(pair.Key);
@@ -97,6 +142,8 @@ TConnectionFields ParseConnectionString(const std::string& text) {
             fields.Port = value;
         else if (key == "driver")
             driver = value;
+        else if (key == "dsn")
+            dsn = value;
         else if (oleDb && key == "provider")
             provider = value;
         else if (oleDb && key == "extended properties")
@@ -108,7 +155,7 @@ TConnectionFields ParseConnectionString(const std::string& text) {
     for (const TConnectionPair& pair : read.Pairs)
         readPair(pair, oleDb, readPair);
     // The driver connects; without one the provider decides.
-    if (!KindOf(driver, fields.Kind)) KindOf(provider, fields.Kind);
+    result.KindNamed = KindOf(driver, fields.Kind) || KindOf(provider, fields.Kind);
     std::string lowerProvider = LowerCase(provider);
     if (!oleDb || StartsText("msdasql", lowerProvider)) {
         // Under the ODBC bridge, Data Source names a DSN.
@@ -126,5 +173,9 @@ TConnectionFields ParseConnectionString(const std::string& text) {
         fields.Server = Trim(server.substr(0, comma));
         fields.Port = Trim(server.substr(comma + 1));
     }
-    return fields;
+    result.Named = !driver.empty() || !provider.empty() || !dsn.empty() || !server.empty() ||
+                   !dataSource.empty() || !fields.Database.empty();
+    return result;
 }
+
+} // namespace

@@ -2,7 +2,10 @@
 // and its fields, to and from an ODBC connection text.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "app/Dialect.h"
 
 enum class TConnectionKind { SqlServer, MySql, SQLite };
 
@@ -25,3 +28,18 @@ std::string ComposeConnectionString(const TConnectionFields& fields);
 // The fields of an ODBC or OLE DB text, as far as it names them (keys ignoring case;
 // "host,port" in a SQL Server data source). Unknown keys are ignored.
 TConnectionFields ParseConnectionString(const std::string& text);
+
+// The fields of text when it reads as a connection text: not blank, readable to the end, and
+// naming at least one driver, provider, server or database key. Nothing otherwise.
+std::optional<TConnectionFields> TryParseConnectionString(const std::string& text);
+
+// The kind of database that the driver (or, without one, the OLE DB provider) of text names;
+// nothing when it names none of them (a DSN, an unknown driver).
+std::optional<TConnectionKind> NamedConnectionKind(const std::string& text);
+
+// The dialect statements for a kind are written in: SQL Server's own, else MySQL's (SQLite
+// reads LIMIT and backquoted names).
+TDialect DialectOfKind(TConnectionKind kind);
+
+// "SQL Server", "MySQL/MariaDB" or "SQLite", as the dialog lists them.
+std::string ConnectionKindName(TConnectionKind kind);

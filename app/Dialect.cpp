@@ -28,3 +28,12 @@ std::string QuoteName(std::string_view name, TDialect dialect) {
     AppendQuotedName(name, dialect, quoted);
     return quoted;
 }
+
+std::string QuoteQualifiedName(const std::vector<std::string>& parts, TDialect dialect) {
+    std::string quoted;
+    for (const std::string& part : parts) {
+        if (!quoted.empty()) quoted += '.';
+        AppendQuotedName(part, dialect, quoted);
+    }
+    return quoted;
+}

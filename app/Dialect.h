@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The database kind; its value is the index in the window's kind list ("mssql", "mysql").
 enum class TDialect : int { dMssql = 0, dMysql = 1 };
@@ -16,3 +17,6 @@ std::optional<TDialect> DialectOfIndex(int index);
 // 81 60, 揮 is 93 5D) is part of its character and never doubled.
 void AppendQuotedName(std::string_view name, TDialect dialect, std::string& out);
 std::string QuoteName(std::string_view name, TDialect dialect);
+
+// A qualified name (db.schema.table, outer part first): each part quoted, joined by dots.
+std::string QuoteQualifiedName(const std::vector<std::string>& parts, TDialect dialect);

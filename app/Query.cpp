@@ -4,6 +4,7 @@
 
 #include "app/RowSelection.h"
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -269,12 +270,84 @@ public:
         return true;
     }
 
+    // The one table named by the FROM of the SELECT at index, as its name parts without
+    // quotes; empty when that FROM is missing or holds a join, a list, a subquery or more.
+    std::vector<std::string> FromTable(size_t index) const {
+        ++index;
+        while (index < Tokens.size() && !Word(index, "from") && !EndsBranch(index)) {
+            index = Symbol(index, '(') ? SkipParens(index) : index + 1;
+            if (index == kNone) return {};
+        }
+        if (!Word(index, "from")) return {};
+        ++index;
+        std::vector<std::string> parts;
+        for (;;) {
+            if (index >= Tokens.size()) return {};
+            std::optional<std::string> part = NamePart(Tokens[index]);
+            if (!part) return {};
+            parts.push_back(std::move(*part));
+            ++index;
+            if (!Symbol(index, '.')) break;
+            ++index;
+        }
+        if (parts.size() > 3) return {};
+        // An alias, with or without AS, and SQL Server's table hints.
+        if (Word(index, "as")) ++index;
+        if (index < Tokens.size() && !EndsFromClause(index) && !Word(index, "with") &&
+            NamePart(Tokens[index]))
+            ++index;
+        if (Word(index, "with") && Symbol(index + 1, '(')) index = SkipParens(index + 1);
+        if (index == kNone || !(index == Tokens.size() || EndsFromClause(index))) return {};
+        return parts;
+    }
+
     // MySQL accepts a bare * only as the first item of the list; t.* starts with its name.
     bool StartsWithBareStar(const TSelectList& list) const {
         return list.First < list.End && Symbol(list.First, '*');
     }
 
 private:
+    bool EndsBranch(size_t index) const {
+        return index >= Tokens.size() || Symbol(index, ')') || Symbol(index, ';') ||
+               IsSetOperator(index);
+    }
+
+    // What may follow the one table of a FROM; JOIN, a comma or anything else may not.
+    bool EndsFromClause(size_t index) const {
+        static const char* const words[] = {
+            "where", "group", "having", "window",    "order", "limit", "offset",    "fetch",
+            "for",   "lock",  "option", "procedure", "into",  "union", "intersect", "except"};
+        if (EndsBranch(index)) return true;
+        for (const char* word : words)
+            if (Word(index, word)) return true;
+        return false;
+    }
+
+    // A name as written: a plain word, or a quoted one with its doubled quotes made single.
+    // A string constant names no table, and neither does a variable (@t, a table variable).
+    std::optional<std::string> NamePart(const TToken& token) const {
+        std::string_view text = Text.substr(token.Start, token.End - token.Start);
+        if (token.Kind == TTokenKind::Word) {
+            if (text[0] == '@') return std::nullopt;
+            return std::string(text);
+        }
+        if (token.Kind != TTokenKind::Quoted || text.size() < 2) return std::nullopt;
+        char open = text[0];
+        if (open == '\'') return std::nullopt;
+        char close = open == '[' ? ']' : open;
+        if (text.back() != close) return std::nullopt; // never closed
+        std::string name;
+        std::string_view inner = text.substr(1, text.size() - 2);
+        for (size_t pos = 0; pos < inner.size();) {
+            int length = platform::CodePageCharLength(inner, pos);
+            size_t take = length > 0 ? static_cast<size_t>(length) : 1;
+            name.append(inner, pos, take);
+            if (take == 1 && inner[pos] == close) ++pos; // the second of a doubled quote
+            pos += take;
+        }
+        return name;
+    }
+
     bool IsSetOperator(size_t index) const {
         return Word(index, "union") || Word(index, "intersect") || Word(index, "except");
     }
@@ -339,6 +412,22 @@ TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dia
     return query;
 }
 
+std::vector<std::string> QueryTableName(const std::string& statement, TDialect dialect) {
+    TQueryReader reader(statement, dialect);
+    size_t start = reader.FindQuery();
+    // A CTE's name is no table of the database.
+    if (start == kNone || reader.Word(reader.SkipOpenings(start), "with")) return {};
+    std::vector<size_t> selects;
+    size_t end = reader.ReadQuery(start, selects);
+    if (end == kNone || reader.Symbol(end, ')') || selects.empty()) return {};
+    std::vector<std::string> table = reader.FromTable(selects[0]);
+    for (size_t i = 1; i < selects.size() && !table.empty(); ++i)
+        if (reader.FromTable(selects[i]) != table) return {};
+    // MySQL's FROM DUAL stands for no table.
+    if (table.size() == 1 && SameText(table[0], "dual")) return {};
+    return table;
+}
+
 bool IsQueryText(const std::string& text, TDialect dialect) {
     TQueryReader reader(text, dialect);
     size_t index = 0;
@@ -371,8 +460,9 @@ TDataPacket OpenSelectQuery(platform::TDatabase& database, const std::string& st
     return packet;
 }
 
-bool ExecStatement(platform::TDatabase& database, const std::string& statement) {
-    return database.ExecuteCommand(statement) > 0;
+int64_t ExecStatement(platform::TDatabase& database, const std::string& statement) {
+    int64_t affected = database.ExecuteCommand(statement);
+    return affected > 0 ? affected : 0;
 }
 
 void ConnectDatabase(platform::TDatabase& database, const std::string& connectionText,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/Dialect.h"
 #include "base/DataPacket.h"
@@ -33,6 +34,11 @@ std::string TableSelectStatement(const std::string& tableName, TDialect dialect,
 // bare * (MySQL accepts * only as the first item). Every other byte stays as typed.
 TSelectionQuery InsertSelectionColumn(const std::string& statement, TDialect dialect);
 
+// The table a query's rows come from, as its name parts (database or schema first, each
+// without its quotes), when the top-level FROM names exactly one table: no join, no comma, no
+// subquery, and the same table in every UNION branch. Empty when it names none or several.
+std::vector<std::string> QueryTableName(const std::string& statement, TDialect dialect);
+
 // True when the statement returns rows: its first keyword (after comments, semicolons and
 // opening parentheses) is SELECT, or it is a WITH whose main statement is a SELECT.
 bool IsQueryText(const std::string& text, TDialect dialect);
@@ -42,8 +48,9 @@ bool IsQueryText(const std::string& text, TDialect dialect);
 TDataPacket OpenSelectQuery(platform::TDatabase& database, const std::string& statement,
                             TDialect dialect);
 
-// Runs a statement as a command, unchanged; true when it affected at least one row.
-bool ExecStatement(platform::TDatabase& database, const std::string& statement);
+// Runs a statement as a command, unchanged; returns the rows it affected as the database
+// counts them, 0 when the database gives no count (a CREATE, for instance).
+int64_t ExecStatement(platform::TDatabase& database, const std::string& statement);
 
 // Closes the connection, opens it with connectionText (exactly as typed, no prompt) and fills
 // tables with its table names. A failure leaves in tables what the steps before it left.

@@ -48,7 +48,10 @@ void AppendHeader(TStrings& lines, const TExportOptions& options, const std::str
         if (options.Reseed) {
             lines.Add("DELETE FROM " + table);
             lines.Add("GO");
-            lines.Add("DBCC CHECKIDENT (" + QuotedStr(options.TableName) + ", RESEED, 1)");
+            // A qualified name goes in quoted, so a dot inside a part stays part of it.
+            lines.Add("DBCC CHECKIDENT (" +
+                      QuotedStr(options.TableQualifiers.empty() ? options.TableName : table) +
+                      ", RESEED, 1)");
             lines.Add("GO");
         }
         if (options.IdentityInsert) lines.Add("SET IDENTITY_INSERT " + table + " ON");
@@ -70,7 +73,9 @@ void AppendHeader(TStrings& lines, const TExportOptions& options, const std::str
 int GenerateInsertScript(TResultSet& resultSet, TStrings& lines, const TExportOptions& options) {
     const TDialect dialect = options.Dialect;
     const bool mssql = dialect == TDialect::dMssql;
-    const std::string table = QuoteName(options.TableName, dialect);
+    std::vector<std::string> parts = options.TableQualifiers;
+    parts.push_back(options.TableName);
+    const std::string table = QuoteQualifiedName(parts, dialect);
 
     lines.Clear();
     AppendHeader(lines, options, table);

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Dialect.h"
 #include "app/ResultSet.h"
@@ -19,6 +20,9 @@ struct TExportOptions {
     std::function<void(int row, int rowCount)> OnRow;
     // The status text: "正在导出... k / N" per written row, and the summary at the end.
     std::function<void(const std::string& text)> OnStatus;
+    // The database and/or schema TableName is named in (db.table, db.schema.table), outer
+    // first; each part is quoted on its own.
+    std::vector<std::string> TableQualifiers{};
 };
 
 // Clears lines, then appends the script's lines (lines uses only Clear and Add). Every row

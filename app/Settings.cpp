@@ -51,24 +51,42 @@ int LoadHistory(const std::string& path, TStrings& list) {
     return list.Count() > 0 ? 0 : -1;
 }
 
-void WriteHistory(const std::string& path, const std::string& connectedText,
-                  const TStrings& historyList) {
+namespace {
+
+bool Listed(const std::vector<std::string>& texts, const std::string& text) {
+    for (const std::string& listed : texts)
+        if (platform::ProfileSameText(listed, text)) return true;
+    return false;
+}
+
+// The entries of history in order, each once (ignoring letter case), at most the limit.
+std::vector<std::string> DistinctEntries(const TStrings& history) {
+    std::vector<std::string> distinct;
+    for (int i = 0; i < history.Count() && static_cast<int>(distinct.size()) < kHistoryLimit; ++i) {
+        std::string text = history.Get(i);
+        if (!Listed(distinct, text)) distinct.push_back(std::move(text));
+    }
+    return distinct;
+}
+
+} // namespace
+
+void AddToHistory(TStrings& history, const std::string& connectedText) {
+    history.Insert(0, connectedText);
+    std::vector<std::string> distinct = DistinctEntries(history);
+    history.Clear();
+    for (const std::string& text : distinct)
+        history.Add(text);
+}
+
+void WriteHistory(const std::string& path, const TStrings& history) {
     PrepareFolder(path);
     platform::EraseProfileSection(path, kHistorySection);
-    platform::WriteProfileString(path, kHistorySection, kHistoryKey, connectedText);
-    std::vector<std::string> written{connectedText};
-    for (int i = 0; i < historyList.Count(); ++i) {
-        std::string text = historyList.Get(i);
-        bool known = false;
-        for (const std::string& done : written)
-            if (platform::ProfileSameText(done, text)) {
-                known = true;
-                break;
-            }
-        if (known) continue;
-        written.push_back(text);
-        platform::WriteProfileString(path, kHistorySection, kHistoryKey + std::to_string(i), text);
-    }
+    std::vector<std::string> distinct = DistinctEntries(history);
+    for (size_t i = 0; i < distinct.size(); ++i)
+        platform::WriteProfileString(path, kHistorySection,
+                                     i == 0 ? kHistoryKey : kHistoryKey + std::to_string(i),
+                                     distinct[i]);
 }
 
 TOptions LoadOptions(const std::string& path) {

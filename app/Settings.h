@@ -29,11 +29,17 @@ std::string DefaultSettingsPath();
 // index to select: 0 when list is not empty, else -1.
 int LoadHistory(const std::string& path, TStrings& list);
 
-// Stores connectedText as the most recent string, followed by the entries of
-// historyList that differ from every string stored before them (ignoring letter case).
-// Entry i is stored under "dbstr<i>", so the numbers may have gaps.
-void WriteHistory(const std::string& path, const std::string& connectedText,
-                  const TStrings& historyList);
+// The most strings the history keeps; the oldest fall off.
+inline constexpr int kHistoryLimit = 20;
+
+// The history after a successful connect: connectedText first, then the older entries that
+// differ from every entry before them (ignoring letter case), at most kHistoryLimit.
+void AddToHistory(TStrings& history, const std::string& connectedText);
+
+// Replaces the stored history with history as it stands, most recent first: entry 0 under
+// "dbstr", entry i under "dbstr<i>". A repeat (ignoring letter case) is left out and at
+// most kHistoryLimit strings are stored.
+void WriteHistory(const std::string& path, const TStrings& history);
 
 TOptions LoadOptions(const std::string& path);
 

@@ -89,6 +89,11 @@ void TMemoComponent::KeyDown(uint16_t key, TShiftState shift) {
     }
     FPendingChar.clear();
     const TShiftState modifiers = shift.Modifiers();
+    // Selecting everything changes no text, so a read-only view takes it as well.
+    if (key == 'A' && modifiers == TShiftState{TShiftFlag::ssCtrl}) {
+        SelectAll();
+        return;
+    }
     if (FReadOnly) {
         ReadOnlyKey(key, modifiers);
         return;

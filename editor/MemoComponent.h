@@ -242,9 +242,15 @@ public:
     void MouseMove(platform::TShiftState shift, int x, int y) override;
     void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
     void DblClick() override;
-    bool MouseWheel(int delta, platform::TShiftState shift) override;
+    // Whole notches scroll 3 rows (sideways 3 columns); finer steps add up to them.
+    bool MouseWheel(platform::TScrollBarKind bar, int delta, platform::TShiftState shift) override;
     void Scroll(platform::TScrollBarKind bar, platform::TScrollCode code, int position) override;
     void Timer(int id) override;
+    // Input methods: the preedit is drawn underlined at the caret and is no part of the text;
+    // the commit replaces the selection as one undo step. A read-only editor takes neither.
+    void CompositionChanged(std::string_view preedit) override;
+    void CompositionCommitted(std::string_view text) override;
+    const std::string& Composition() const { return FComposition; }
 
     TMemoKeyEvent OnKeyDown;
     TMemoKeyEvent OnKeyUp;
@@ -315,6 +321,8 @@ private:
     void HideCaretFor(const TCustomRange& range);
     void VisibleRangeChanged(const platform::TRect& lastRect);
     void FillClient(platform::Canvas& canvas, const platform::TRect& rect);
+    // The preedit over the caret's place, when it lies on the visible rows firstRow .. lastRow.
+    void PaintComposition(platform::Canvas& canvas, int32_t firstRow, int32_t lastRow);
 
     // Keyboard and mouse.
     void ReadOnlyKey(uint16_t key, platform::TShiftState modifiers);
@@ -356,6 +364,8 @@ private:
     const TCustomRange* FModeRange = nullptr;
     void SetTextInMode(TCustomRange& range, std::string_view text, TReplaceMode mode);
     std::string FPendingChar; // typed bytes of a character not yet complete
+    // The next edit starts a record of its own instead of extending the newest.
+    bool FUndoHeadClosed = false;
 
     bool FLockNotify = false;
     bool FFocused = false;
@@ -391,6 +401,10 @@ private:
     int FLineHeight = 13;
     int FVisibleRows = 0;
     int FVisibleCols = 0;
+
+    std::string FComposition;
+    // Wheel units short of a row (a column sideways), kept for the next turn the same way.
+    int FWheelRest[2] = {0, 0};
 };
 
 // Makes the edits done while it lives one undo step. The group is closed even when an edit

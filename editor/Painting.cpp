@@ -168,6 +168,7 @@ void TMemoComponent::PaintRange(TCustomRange& range) {
 
     if (FTextLength == 0) {
         FillClient(*canvas, {0, 0, width, height});
+        PaintComposition(*canvas, 1, 1);
     } else {
         const TRowCol start = range.GetStartRowCol(), end = range.GetEndRowCol();
         const int32_t top = FVisibleRange->TopRow(), left = FVisibleRange->LeftCol();
@@ -202,6 +203,7 @@ void TMemoComponent::PaintRange(TCustomRange& range) {
                             height});
             }
         }
+        PaintComposition(*canvas, firstRow, lastRow);
     }
     if (!FBitmapped)
         ShowTextCaret();
@@ -406,10 +408,16 @@ void TMemoComponent::Scroll(platform::TScrollBarKind bar, platform::TScrollCode 
     FHost->Update();
 }
 
-bool TMemoComponent::MouseWheel(int delta, platform::TShiftState) {
-    const auto step =
-        delta < 0 ? platform::TScrollCode::scLineDown : platform::TScrollCode::scLineUp;
-    for (int i = 0; i < 3; ++i)
-        Scroll(platform::TScrollBarKind::Vertical, step, 0);
+bool TMemoComponent::MouseWheel(platform::TScrollBarKind bar, int delta, platform::TShiftState) {
+    // 120 units are 3 rows or columns, so one is 40 units.
+    constexpr int kUnitsPerStep = 40;
+    int& rest = FWheelRest[bar == platform::TScrollBarKind::Vertical ? 0 : 1];
+    // Turning back drops what the other way had gathered.
+    if ((rest > 0 && delta < 0) || (rest < 0 && delta > 0)) rest = 0;
+    rest += delta;
+    const int steps = rest / kUnitsPerStep;
+    rest -= steps * kUnitsPerStep;
+    if (steps != 0 && WindowExists())
+        Scroll(bar, platform::TScrollCode::scPosition, FHost->ScrollPosition(bar) - steps);
     return true;
 }

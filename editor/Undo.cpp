@@ -21,6 +21,9 @@ void TMemoComponent::RecordEdit(int32_t pos, int32_t rangeEnd, std::string oldTe
                                 std::string_view newText) {
     ClearRedo();
     TUndoOperation* head = FUndoList.empty() ? nullptr : &FUndoList.back();
+    // An input method's commit neither extends nor is extended (CompositionCommitted).
+    if (FUndoHeadClosed) head = nullptr;
+    FUndoHeadClosed = false;
     const auto oldLength = static_cast<int32_t>(oldText.size());
     const auto newLength = static_cast<int32_t>(newText.size());
     if (head && !oldText.empty() && newText.empty() && IsDeletion(*head)) {

@@ -127,9 +127,10 @@ void TConnectionDialog::btnTestClick() {
     FMessages.ShowMessage(CodePageText("测试连接成功。"));
 }
 
-std::string PromptConnectionString(QWidget* parent, const std::string& current,
-                                   TMessageBoxes& messages, TDatabaseFactory createDatabase) {
-    TConnectionDialog dialog(current, messages, std::move(createDatabase), parent);
-    if (dialog.exec() == QDialog::Accepted) return dialog.ConnectionString();
-    return current;
+std::optional<TConnectionFields> PromptConnection(QWidget* parent, const std::string& start,
+                                                  TMessageBoxes& messages,
+                                                  TDatabaseFactory createDatabase) {
+    TConnectionDialog dialog(start, messages, std::move(createDatabase), parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Fields();
 }

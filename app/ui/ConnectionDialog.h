@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ConnectionText.h"
@@ -21,7 +22,7 @@ using TDatabaseFactory = std::function<std::unique_ptr<platform::TDatabase>()>;
 class TConnectionDialog : public QDialog {
     Q_OBJECT
 public:
-    // current is the connection's text as the user gave it; the fields start from it.
+    // The fields start from current, a connection text as the user gave it.
     TConnectionDialog(const std::string& current, TMessageBoxes& messages,
                       TDatabaseFactory createDatabase, QWidget* parent = nullptr);
 
@@ -51,6 +52,8 @@ private:
     TDatabaseFactory FCreateDatabase;
 };
 
-// Shows the dialog modally: the composed text when the user confirms, current when cancelled.
-std::string PromptConnectionString(QWidget* parent, const std::string& current,
-                                   TMessageBoxes& messages, TDatabaseFactory createDatabase);
+// Shows the dialog modally, its fields read from start: the confirmed fields (their text is
+// ComposeConnectionString), nothing when the user cancels.
+std::optional<TConnectionFields> PromptConnection(QWidget* parent, const std::string& start,
+                                                  TMessageBoxes& messages,
+                                                  TDatabaseFactory createDatabase);

@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "app/Connecting.h"
+#include "app/ConnectionText.h"
 #include "app/Query.h"
 #include "app/RepaintThrottle.h"
 #include "app/RowSelection.h"
@@ -35,6 +36,7 @@
 #include "app/ui/Icons.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ResultGrid.h"
+#include "base/Exception.h"
 #include "base/Format.h"
 #include "platform/Clock.h"
 
@@ -142,6 +144,10 @@ void TmainForm::CreateControls() {
     cbbConnectStr = new QComboBox(pnlTop);
     cbbConnectStr->setEditable(true);
     cbbConnectStr->setInsertPolicy(QComboBox::NoInsert);
+    // Leaving the box would swap the typed text for an entry that differs only in case; the
+    // text connects exactly as typed.
+    QObject::disconnect(cbbConnectStr->lineEdit(), &QLineEdit::editingFinished, cbbConnectStr,
+                        nullptr);
     // 20 pixels high, as designed, cut the descenders of a 12-pixel CJK font.
     cbbConnectStr->setGeometry(13, 9, 400, std::max(20, cbbConnectStr->sizeHint().height()));
     pnlButton = new QWidget(pnlTop);
@@ -282,6 +288,8 @@ void TmainForm::WireEvents() {
     connect(lstTable, &QListWidget::itemDoubleClicked, this,
             [this] { Handle(&TmainForm::lstTableDblClick); });
     connect(btnRun, &QPushButton::clicked, this, [this] { Handle(&TmainForm::btnRunClick); });
+    connect(cbbConnectStr->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { Handle(&TmainForm::btnDBConClick); });
     // Also when the program unticks the box after a load.
     connect(chkSelectAll, &QCheckBox::toggled, this,
             [this] { Handle(&TmainForm::chkSelectAllClick); });
@@ -351,6 +359,7 @@ void TmainForm::btnDBConClick() {
         history.Add(FromQString(cbbConnectStr->itemText(i)));
     TListWidgetStrings tables(*lstTable);
     std::unique_ptr<TBusyCursor> busy;
+    FSwitchToDriverDialect.reset();
     TConnectOutcome outcome =
         ConnectAndRecordHistory(*FDatabase, text, tables, FSettingsPath, history, [&busy](bool on) {
             if (on)
@@ -359,17 +368,46 @@ void TmainForm::btnDBConClick() {
                 busy.reset();
         });
     if (!outcome.Status.empty()) statPanel0->setText(ToQString(outcome.Status));
-    if (outcome.Connected) pgcMain->setCurrentIndex(0);
+    if (outcome.Connected) {
+        // The list follows the stored history: the connected text on top, shown in the box.
+        cbbConnectStr->clear();
+        for (const std::string& entry : history.Items())
+            cbbConnectStr->addItem(ToQString(entry));
+        cbbConnectStr->setCurrentIndex(0);
+        pgcMain->setCurrentIndex(0);
+    }
     if (!outcome.Message.empty()) FMessages.ShowMessage(outcome.Message);
     if (!outcome.Error.empty()) FMessages.ShowError(outcome.Error);
 }
 
 void TmainForm::btnNewConnClick() {
-    std::string current = FDatabase->ConnectionString();
-    std::string composed = OnPromptConnection
-                               ? OnPromptConnection(current)
-                               : PromptConnectionString(this, current, FMessages, FCreateDatabase);
-    cbbConnectStr->setEditText(ToQString(composed));
+    std::string typed = FromQString(cbbConnectStr->currentText());
+    std::string start = TryParseConnectionString(typed) ? typed : FDatabase->ConnectionString();
+    std::optional<TConnectionFields> composed =
+        OnPromptConnection ? OnPromptConnection(start)
+                           : PromptConnection(this, start, FMessages, FCreateDatabase);
+    if (!composed) return; // cancelled: the box keeps what the user typed
+    cbbConnectStr->setEditText(ToQString(ComposeConnectionString(*composed)));
+    cbbDbType->setCurrentIndex(static_cast<int>(DialectOfKind(composed->Kind)));
+}
+
+TDialect TmainForm::DialectForDriver(TDialect chosen) {
+    std::optional<TConnectionKind> driver = NamedConnectionKind(FDatabase->ConnectionString());
+    // SQLite is neither kind; which statements suit it is left to the user.
+    if (!driver || *driver == TConnectionKind::SQLite) return chosen;
+    TDialect spoken = DialectOfKind(*driver);
+    if (spoken == chosen) return chosen;
+    if (!FSwitchToDriverDialect) {
+        auto name = [this](TDialect dialect) {
+            return FromQString(cbbDbType->itemText(static_cast<int>(dialect)));
+        };
+        FSwitchToDriverDialect = FMessages.Ask(Format(
+            CodePageText("当前连接的是 %s 数据库，数据库类型却是 %s。\n改为 %s 吗？").c_str(),
+            ConnectionKindName(*driver).c_str(), name(chosen).c_str(), name(spoken).c_str()));
+    }
+    if (!*FSwitchToDriverDialect) return chosen;
+    cbbDbType->setCurrentIndex(static_cast<int>(spoken));
+    return spoken;
 }
 
 void TmainForm::LoadResult(TDataPacket packet, TDialect dialect) {
@@ -389,20 +427,36 @@ void TmainForm::lstTableDblClick() {
     if (FTableName.empty()) return;
     std::optional<TDialect> kind = DialectOfIndex(cbbDbType->currentIndex());
     if (!kind) return;
-    TDialect dialect = *kind;
+    TDialect dialect = DialectForDriver(*kind);
     std::string rowLimit = Trim(FromQString(edtTop->text()));
     if (rowLimit.empty()) rowLimit = kDefaultRowLimit;
     std::string statement = TableSelectStatement(FTableName, dialect, rowLimit);
     {
         TBusyCursor busy;
-        LoadResult(OpenSelectQuery(*FDatabase, statement, dialect), dialect);
+        TDataPacket packet;
+        try {
+            packet = OpenSelectQuery(*FDatabase, statement, dialect);
+        } catch (const EDatabaseError&) {
+            // The server would quote our rewritten statement; the kind is what is wrong.
+            std::optional<TConnectionKind> driver =
+                NamedConnectionKind(FDatabase->ConnectionString());
+            if (!driver || *driver == TConnectionKind::SQLite || DialectOfKind(*driver) == dialect)
+                throw;
+            throw EDatabaseError(
+                Format(CodePageText("无法以 %s 打开表 %s：当前连接的是 %s 数据库!").c_str(),
+                       FromQString(cbbDbType->itemText(static_cast<int>(dialect))).c_str(),
+                       FTableName.c_str(), ConnectionKindName(*driver).c_str()));
+        }
+        LoadResult(std::move(packet), dialect);
     }
     statPanel1->setText(
         ToQString(Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
     size_t star = statement.find('*');
     if (star != std::string::npos) statement.replace(star, 1, BuildColumnList(FResultSet, dialect));
+    FResultTable = {FTableName};
     redtSQL->Clear();
     redtSQL->SetText(statement);
+    redtSQL->ClearUndo();
     chkSelectAll->setChecked(false);
     pgcMain->setCurrentIndex(0);
 }
@@ -417,11 +471,17 @@ void TmainForm::btnRunClick() {
             TBusyCursor busy;
             LoadResult(OpenSelectQuery(*FDatabase, text, *dialect), *dialect);
         }
+        // The rows go back into the table they came from; when the query names no single
+        // table, into the one last opened from the list.
+        FResultTable = QueryTableName(text, *dialect);
+        if (FResultTable.empty()) FResultTable = {FTableName};
         chkSelectAll->setChecked(false);
         statPanel1->setText(ToQString(
             Format(CodePageText("本次查询到%d条记录").c_str(), FResultSet.RecordCount())));
-    } else if (ExecStatement(*FDatabase, text)) {
-        statPanel1->setText(QStringLiteral("语句执行成功"));
+    } else {
+        int64_t affected = ExecStatement(*FDatabase, text);
+        statPanel1->setText(ToQString(Format(CodePageText("语句执行成功，影响%lld行").c_str(),
+                                             static_cast<long long>(affected))));
     }
 }
 
@@ -470,7 +530,9 @@ void TmainForm::actExportExecute() {
     }
     TExportOptions options;
     options.Dialect = *dialect;
-    options.TableName = FTableName;
+    std::vector<std::string> table = FResultTable.empty() ? std::vector{FTableName} : FResultTable;
+    options.TableName = table.back();
+    options.TableQualifiers.assign(table.begin(), table.end() - 1);
     options.Reseed = chkRESEED->isChecked();
     options.IdentityInsert = chkIncField->isChecked();
     options.NotNullText = FromQString(edtNotNull->text());
@@ -502,6 +564,11 @@ void TmainForm::actExportExecute() {
         TBusyCursor busy;
         FScriptDialect = *dialect;
         GenerateInsertScript(FResultSet, mmoResult->Lines(), options);
+        mmoResult->ClearUndo();
+        // A typed query may have named another table than the list's: say which one it is.
+        status += Format(CodePageText("，目标表：%s").c_str(),
+                         QuoteQualifiedName(table, *dialect).c_str());
+        statusShown = false;
     }
     FLastExportPaints = throttle.PaintsLetThrough();
     pgcMain->setCurrentIndex(1);

@@ -5,7 +5,9 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ResultSet.h"
@@ -74,13 +76,16 @@ public:
     TResultSet& ResultSet() { return FResultSet; }
     platform::TDatabase& Database() { return *FDatabase; }
     const std::string& TableName() const { return FTableName; }
+    // The table the loaded result's script is written for, as name parts (db, schema, table).
+    const std::vector<std::string>& ResultTable() const { return FResultTable; }
     const std::string& SettingsPath() const { return FSettingsPath; }
     // Paints the last export let through to the screen.
     int LastExportPaints() const { return FLastExportPaints; }
 
     // Seams: each has a working default; tests answer them without a modal dialog.
-    // Composes a connection text from the connection's current one (btnNewConn).
-    std::function<std::string(const std::string& current)> OnPromptConnection;
+    // Composes a connection from start, the typed text or the connection's own (btnNewConn);
+    // nothing when the user cancels.
+    std::function<std::optional<TConnectionFields>(const std::string& start)> OnPromptConnection;
     // Asks where to save the script, starting from the choice's folder and encoding; false
     // when cancelled.
     std::function<bool(TSaveChoice& choice)> OnChooseSaveFile;
@@ -131,6 +136,9 @@ private:
     void LayOutOptionRow();
     void WireEvents();
     void LoadResult(TDataPacket packet, TDialect dialect);
+    // The kind to open a table with: the kind box, or the kind the connection's driver speaks
+    // when the user agrees to switch (asked once per connection).
+    TDialect DialectForDriver(TDialect chosen);
     bool ChooseSaveFileByDialog(TSaveChoice& choice);
     // Runs a handler under the default error display.
     void Handle(void (TmainForm::*handler)());
@@ -144,7 +152,10 @@ private:
     std::unique_ptr<TScriptEditor> FScriptEditor;
     std::string FSettingsPath;
     std::string FTableName;
+    std::vector<std::string> FResultTable;
     // The dialect of the script in the view: a saved mysql file declares its encoding.
     TDialect FScriptDialect = TDialect::dMssql;
     int FLastExportPaints = 0;
+    // Whether to switch the kind box to the driver's, as answered for this connection.
+    std::optional<bool> FSwitchToDriverDialect;
 };

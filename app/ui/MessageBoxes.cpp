@@ -22,6 +22,12 @@ void TMessageBoxes::ShowMessage(const std::string& codePageText) {
     Show({TMessageBoxKind::Message, ApplicationTitle(), ToQString(codePageText)});
 }
 
+bool TMessageBoxes::Ask(const std::string& codePageText) {
+    bool yes = false;
+    Show({TMessageBoxKind::Question, ApplicationTitle(), ToQString(codePageText), &yes});
+    return yes;
+}
+
 void TMessageBoxes::Guard(const std::function<void()>& handler) {
     try {
         handler();
@@ -39,9 +45,14 @@ int MessageBoxMinimumWidth(const QString& caption) {
 }
 
 std::unique_ptr<QMessageBox> CreateMessageBox(const TMessageBoxRequest& request, QWidget* parent) {
+    bool question = request.Kind == TMessageBoxKind::Question;
     auto box = std::make_unique<QMessageBox>(
-        request.Kind == TMessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-        request.Caption, request.Text, QMessageBox::Ok, parent);
+        request.Kind == TMessageBoxKind::Error ? QMessageBox::Critical
+        : question                             ? QMessageBox::Question
+                                               : QMessageBox::NoIcon,
+        request.Caption, request.Text,
+        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    if (question) box->setDefaultButton(QMessageBox::Yes);
     // The box sizes itself to its layout's minimum when shown; a spacer across the last row
     // sets that minimum.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
@@ -57,6 +68,10 @@ void TMessageBoxes::Show(const TMessageBoxRequest& request) {
         return;
     }
     std::unique_ptr<QMessageBox> box =
-        CreateMessageBox(request, request.Kind == TMessageBoxKind::Error ? FParent : nullptr);
+        CreateMessageBox(request, request.Kind == TMessageBoxKind::Message ? nullptr : FParent);
+    if (request.Kind == TMessageBoxKind::Question) {
+        *request.Answer = box->exec() == QMessageBox::Yes;
+        return;
+    }
     box->exec();
 }

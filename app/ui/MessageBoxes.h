@@ -14,12 +14,14 @@ class QWidget;
 // "Quorvel", the caption of every message box and of the main window.
 QString ApplicationTitle();
 
-enum class TMessageBoxKind { Error, Message };
+enum class TMessageBoxKind { Error, Message, Question };
 
 struct TMessageBoxRequest {
     TMessageBoxKind Kind;
     QString Caption;
     QString Text;
+    // A question's answer: a responder sets it to true for Yes; it starts as No.
+    bool* Answer = nullptr;
 };
 
 // The box a request shows: wide enough that a window manager's title bar shows the whole
@@ -42,6 +44,8 @@ public:
     void ShowException(const std::exception& error);
     // A plain message: modal, centred, caption "Quorvel", one OK button, no icon.
     void ShowMessage(const std::string& codePageText);
+    // A question with Yes and No: modal, caption "Quorvel"; true for Yes.
+    bool Ask(const std::string& codePageText);
 
     // Runs a handler; an error that escapes it goes to the error display, and the program
     // goes on (an error must never cross the event loop).

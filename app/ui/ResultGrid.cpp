@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "app/ValueRendering.h"
@@ -235,6 +236,20 @@ void TResultGrid::SetColumnAlignment(int column, Qt::Alignment alignment) {
 }
 
 QRect TResultGrid::CellRect(int row, int column) const { return visualRect(FModel->index(row, column)); }
+
+void TResultGrid::keyPressEvent(QKeyEvent* event) {
+    // Space ticks the current row as a click on its tick cell does.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        state() != EditingState && currentIndex().isValid()) {
+        TResultSet& resultSet = FModel->ResultSet();
+        for (int column = 0; column < FModel->columnCount(); ++column) {
+            if (!resultSet.Fields(column).IsSelection()) continue;
+            CellClicked(FModel->index(currentIndex().row(), column));
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
 
 void TResultGrid::CellClicked(const QModelIndex& index) {
     if (!index.isValid()) return;

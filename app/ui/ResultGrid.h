@@ -81,6 +81,9 @@ public:
     // Called after a click in a cell made its row current (and toggled a boolean cell).
     std::function<void(int column)> OnCellClick;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void CellClicked(const QModelIndex& index);
     TResultModel* FModel;

@@ -20,6 +20,8 @@ public:
     virtual std::string Text() const = 0;
     virtual void SetText(std::string_view text) = 0;
     virtual void Clear() = 0;
+    // Forgets the undo history: text the program put in is not the user's to undo.
+    virtual void ClearUndo() = 0;
     virtual void SelectAll() = 0;
     // Copies the selection to the clipboard as text.
     virtual void CopyToClipboard() = 0;

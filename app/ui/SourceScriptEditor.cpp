@@ -33,5 +33,6 @@ TStrings& TSourceScriptEditor::Lines() { return FEdit->Lines(); }
 std::string TSourceScriptEditor::Text() const { return std::string(FEdit->Text()); }
 void TSourceScriptEditor::SetText(std::string_view text) { FEdit->SetText(text); }
 void TSourceScriptEditor::Clear() { FEdit->Clear(); }
+void TSourceScriptEditor::ClearUndo() { FEdit->ClearUndo(); }
 void TSourceScriptEditor::SelectAll() { FEdit->SelectAll(); }
 void TSourceScriptEditor::CopyToClipboard() { FEdit->CopyToClipboard(); }

@@ -20,6 +20,7 @@ public:
     std::string Text() const override;
     void SetText(std::string_view text) override;
     void Clear() override;
+    void ClearUndo() override;
     void SelectAll() override;
     void CopyToClipboard() override;
 

@@ -1,6 +1,7 @@
 #include "platform/headless/HeadlessHost.h"
 
 #include <algorithm>
+#include <string>
 
 namespace platform::headless {
 
@@ -11,6 +12,27 @@ TRect UnionRect(const TRect& a, const TRect& b) {
     if (IsEmptyRect(b)) return a;
     return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
             std::max(a.Bottom, b.Bottom)};
+}
+
+// What a key of the US layout types by itself ("" for keys that type nothing).
+std::string LayoutText(uint16_t key, bool shift) {
+    if (key >= 'A' && key <= 'Z') return std::string(1, static_cast<char>(shift ? key : key + 32));
+    if (key >= '0' && key <= '9')
+        return std::string(1, shift ? ")!@#$%^&*("[key - '0'] : static_cast<char>(key));
+    switch (key) {
+    case VK_SPACE:
+        return " ";
+    case VK_RETURN:
+        return "\r";
+    case VK_BACK:
+        return "\b";
+    case VK_TAB:
+        return "\t";
+    case VK_ESCAPE:
+        return "\x1B";
+    default:
+        return {};
+    }
 }
 
 } // namespace
@@ -119,6 +141,7 @@ bool HeadlessHost::SetFocus() {
 
 void HeadlessHost::LoseFocus() {
     if (!FFocused) return;
+    Compose({});
     FFocused = false;
     if (FEvents) FEvents->FocusChanged(false);
 }
@@ -127,6 +150,44 @@ void HeadlessHost::SetClientSize(int width, int height) {
     FScreen.Resize(width, height);
     InvalidateRect({0, 0, width, height});
     if (FEvents) FEvents->Resized();
+}
+
+void HeadlessHost::PressKey(uint16_t key, TShiftState shift, std::string_view text) {
+    std::string typed =
+        text.empty() ? LayoutText(key, shift.Contains(TShiftFlag::ssShift)) : std::string(text);
+    const bool ctrl = shift.Contains(TShiftFlag::ssCtrl), alt = shift.Contains(TShiftFlag::ssAlt);
+    if (alt && !ctrl) {
+        typed.clear();
+    } else if (ctrl && !alt) {
+        if (key >= 'A' && key <= 'Z')
+            typed = std::string(1, static_cast<char>(key - 'A' + 1));
+        else if (key == VK_RETURN)
+            typed = "\n";
+        else if (key == VK_BACK)
+            typed = "\x7F";
+        else if (typed.size() != 1 || static_cast<unsigned char>(typed[0]) >= 0x20)
+            typed.clear();
+    }
+    if (!FEvents) return;
+    if (key != 0) FEvents->KeyDown(key, shift);
+    for (char byte : typed)
+        FEvents->KeyPress(byte);
+    if (key != 0) FEvents->KeyUp(key, shift);
+}
+
+void HeadlessHost::Compose(std::string_view preedit) {
+    if (preedit.empty() && !FComposing) return;
+    FComposing = !preedit.empty();
+    if (FEvents) FEvents->CompositionChanged(preedit);
+}
+
+void HeadlessHost::Commit(std::string_view text) {
+    if (text.empty()) {
+        Compose({});
+        return;
+    }
+    FComposing = false;
+    if (FEvents) FEvents->CompositionCommitted(text);
 }
 
 bool HeadlessHost::FireTimer(int id) {

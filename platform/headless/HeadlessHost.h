@@ -1,11 +1,13 @@
 // platform::headless::HeadlessHost and HeadlessClipboard: a window host for tests with a
 // settable client size whose screen is a RecordingCanvas; it keeps the scroll bars, caret,
-// timers (fired by the test), focus, cursors, mouse and key state it is given.
+// timers (fired by the test), focus, cursors, mouse and key state it is given, and turns keys
+// and input-method text from the test into events as a real keyboard layer would.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Clipboard.h"
@@ -76,8 +78,20 @@ public:
     void SetClientSize(int width, int height);
     // Whether SetFocus succeeds.
     void SetFocusAllowed(bool allowed) { FFocusAllowed = allowed; }
-    // Takes the focus away, as another window would.
+    // Takes the focus away, as another window would; a composition in progress ends first.
     void LoseFocus();
+    // A key clicked: KeyDown (when key is not 0), the bytes it types, KeyUp. text is what the
+    // key types by itself; for letters, digits, Space, Enter, Backspace, Tab and Escape it
+    // is the US layout's when not given. The modifiers change what is typed as the system's
+    // keyboard layer does: Ctrl with a letter types its control code (Ctrl+C is 3),
+    // Ctrl+Enter 10, Ctrl+Backspace 127, Ctrl with another key only a control character the
+    // key types anyway; Alt without Ctrl types nothing.
+    void PressKey(uint16_t key, TShiftState shift = {}, std::string_view text = {});
+    // An input method's preedit (empty: the composition is cancelled), and its commit, which
+    // ends the composition.
+    void Compose(std::string_view preedit);
+    void Commit(std::string_view text);
+    bool Composing() const { return FComposing; }
     void SetMousePosition(TPoint point) { FMouse = point; }
     void SetKeyState(TShiftState state) { FKeyState = state; }
     // Fires a running timer; false (and nothing fires) when it is not running.
@@ -128,6 +142,7 @@ private:
     std::map<int, int> FTimers;
     TCursor FWindowCursor = TCursor::crDefault, FScreenCursor = TCursor::crDefault;
     bool FFocused = false, FFocusAllowed = true;
+    bool FComposing = false;
     TPoint FMouse;
     TShiftState FKeyState;
     HeadlessClipboard FClipboard;

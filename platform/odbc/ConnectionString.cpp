@@ -248,6 +248,15 @@ std::string TranslateConnectionString(const std::string& text,
     }
     if (SameText(ConnectionValue(pairs, "Driver"), "FreeTDS") && SplitHostPort(pairs))
         changed = true;
+    // The SQLite drivers create a missing file: a mistyped path would connect to a new empty
+    // database. Only a file that is there connects, unless the user asked otherwise.
+    if (Contains(LowerCase(ConnectionValue(pairs, "Driver")), "sqlite") &&
+        !std::any_of(pairs.begin(), pairs.end(), [](const TConnectionPair& pair) {
+            return NormalConnectionKey(pair.Key) == "nocreat";
+        })) {
+        pairs.emplace_back("NoCreat", "1");
+        changed = true;
+    }
     return changed ? ComposeConnectionText(pairs) : text;
 }
 

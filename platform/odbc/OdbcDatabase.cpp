@@ -13,6 +13,7 @@
 #include "base/Format.h"
 #include "platform/CodePage.h"
 #include "platform/Database.h"
+#include "platform/FileSystem.h"
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/OdbcTypes.h"
 
@@ -324,6 +325,13 @@ private:
         if (!SQL_SUCCEEDED(rc)) {
             std::string message = Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
             FDbc.Reset();
+            // The SQLite driver says only "connect failed" for a file that is not there.
+            std::string file = OdbcConnectionValue(odbcText, "Database");
+            if (LowerCase(OdbcConnectionValue(odbcText, "Driver")).find("sqlite") !=
+                    std::string::npos &&
+                !file.empty() && !platform::FileExists(file))
+                message = Utf8ToCodePage("数据库文件不存在：" + file, TConversion::Lenient) +
+                          (message.empty() ? "" : " (" + message + ")");
             throw EDatabaseError(message.empty() ? OwnMessage("无法打开数据库连接") : message);
         }
         FConnected = true;

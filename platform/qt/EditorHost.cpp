@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -277,6 +278,8 @@ void EditorHost::SetCaretPosition(int x, int y) {
     FCaretPosition = QPoint(x, y);
     RestartBlink();
     UpdateCaret();
+    // The input method's candidate window follows the caret.
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 void EditorHost::SetTimer(int id, int intervalMs) {
@@ -402,27 +405,35 @@ uint16_t EditorHost::VirtualKeyFor(int qtKey) {
 }
 
 // Typed text reaches the control as code-page bytes, one key press per byte.
-void EditorHost::TypeText(const QString& text) {
-    if (!FEvents || text.isEmpty()) return;
-    std::string bytes = Utf16ToCodePage(text.toStdU16String(), TConversion::Lenient);
+void EditorHost::TypeBytes(std::string_view bytes) {
+    if (!FEvents) return;
     for (char byte : bytes)
-        if (byte != '\x7F') FEvents->KeyPress(byte);
+        FEvents->KeyPress(byte);
+}
+
+// What a key types, as the Windows keyboard layer has it: the control's key handling was
+// written against that. Ctrl+Enter is a line feed and Ctrl+Backspace a delete character (both
+// typed but not text), Ctrl with a letter its control code, Alt without Ctrl a menu key.
+std::string EditorHost::TypedBytes(uint16_t key, TShiftState shift, const QString& text) {
+    const bool ctrl = shift.Contains(TShiftFlag::ssCtrl), alt = shift.Contains(TShiftFlag::ssAlt);
+    if (alt && !ctrl) return {};
+    if (ctrl && !alt) {
+        if (key >= 'A' && key <= 'Z') return std::string(1, static_cast<char>(key - 'A' + 1));
+        if (key == VK_RETURN) return "\n";
+        if (key == VK_BACK) return "\x7F";
+        if (text.size() != 1 || text[0].unicode() >= 0x20) return {};
+    }
+    std::string bytes = Utf16ToCodePage(text.toStdU16String(), TConversion::Lenient);
+    // Delete's text is the delete character, which the key does not type.
+    std::erase(bytes, '\x7F');
+    return bytes;
 }
 
 void EditorHost::keyPressEvent(QKeyEvent* event) {
     TShiftState shift = ShiftStateFor(event->modifiers(), QGuiApplication::mouseButtons());
     uint16_t key = VirtualKeyFor(event->key());
     if (key != 0 && FEvents) FEvents->KeyDown(key, shift);
-    QString text = event->text();
-    if (shift.Contains(TShiftFlag::ssCtrl) && !shift.Contains(TShiftFlag::ssAlt)) {
-        // Ctrl with a letter types its control code (Ctrl+C is 3), never the letter;
-        // Ctrl with anything else types nothing.
-        if (key >= 'A' && key <= 'Z')
-            text = QString(QChar(char16_t(key - 'A' + 1)));
-        else if (text.size() != 1 || text[0].unicode() >= 0x20)
-            text.clear();
-    }
-    TypeText(text);
+    TypeBytes(TypedBytes(key, shift, event->text()));
     event->accept();
 }
 
@@ -433,9 +444,33 @@ void EditorHost::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
 }
 
+// The commit comes first: an event may commit one word and start composing the next.
 void EditorHost::inputMethodEvent(QInputMethodEvent* event) {
-    TypeText(event->commitString());
     event->accept();
+    if (!event->commitString().isEmpty()) {
+        FComposing = false;
+        // The code page holds every character, so a lenient conversion loses nothing.
+        std::string text =
+            Utf16ToCodePage(event->commitString().toStdU16String(), TConversion::Lenient);
+        if (FEvents) FEvents->CompositionCommitted(text);
+    }
+    const QString preedit = event->preeditString();
+    if (preedit.isEmpty() && !FComposing) return;
+    FComposing = !preedit.isEmpty();
+    if (FEvents)
+        FEvents->CompositionChanged(
+            Utf16ToCodePage(preedit.toStdU16String(), TConversion::Lenient));
+}
+
+// A click ends a composition: what the input method holds is committed where it was
+// composed, before the caret moves. Qt itself settles the input method when the focus goes;
+// the preedit shown here goes with it.
+void EditorHost::EndComposition(bool commit) {
+    if (!FComposing) return;
+    if (commit) QGuiApplication::inputMethod()->commit();
+    if (!FComposing) return;
+    FComposing = false;
+    if (FEvents) FEvents->CompositionChanged({});
 }
 
 QVariant EditorHost::inputMethodQuery(Qt::InputMethodQuery query) const {
@@ -443,6 +478,8 @@ QVariant EditorHost::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImEnabled:
         return true;
     case Qt::ImCursorRectangle:
+    case Qt::ImAnchorRectangle:
+        // The candidate window opens at the caret.
         return CaretRect().translated(viewport()->pos());
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
@@ -450,6 +487,7 @@ QVariant EditorHost::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void EditorHost::mousePressEvent(QMouseEvent* event) {
+    EndComposition(true);
     TMouseButton button;
     if (!FEvents || !ButtonFor(event->button(), button)) return;
     QPoint point = event->position().toPoint();
@@ -481,10 +519,17 @@ void EditorHost::mouseReleaseEvent(QMouseEvent* event) {
                      point.y());
 }
 
+// Each direction is reported on its own. Shift turns the wheel sideways, as elsewhere on
+// this desktop, unless the system already did so.
 void EditorHost::wheelEvent(QWheelEvent* event) {
-    int delta = event->angleDelta().y();
-    bool handled = delta != 0 && FEvents &&
-                   FEvents->MouseWheel(delta, ShiftStateFor(event->modifiers(), event->buttons()));
+    QPoint delta = event->angleDelta();
+    const TShiftState shift = ShiftStateFor(event->modifiers(), event->buttons());
+    if (shift.Contains(TShiftFlag::ssShift) && delta.x() == 0) delta = delta.transposed();
+    bool handled = false;
+    if (FEvents && delta.y() != 0)
+        handled = FEvents->MouseWheel(TScrollBarKind::Vertical, delta.y(), shift);
+    if (FEvents && delta.x() != 0)
+        handled = FEvents->MouseWheel(TScrollBarKind::Horizontal, delta.x(), shift) || handled;
     event->setAccepted(handled);
 }
 
@@ -494,6 +539,7 @@ void EditorHost::focusInEvent(QFocusEvent* event) {
 }
 
 void EditorHost::focusOutEvent(QFocusEvent* event) {
+    EndComposition(false);
     QAbstractScrollArea::focusOutEvent(event);
     if (FEvents) FEvents->FocusChanged(false);
 }

@@ -9,6 +9,8 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "platform/ScrollInfo.h"
 #include "platform/WindowEvents.h"
@@ -63,6 +65,8 @@ public:
 
     // Qt key codes to virtual key codes (0 for keys the editor does not know).
     static uint16_t VirtualKeyFor(int qtKey);
+    // The code-page bytes a key with the modifiers shift types, given the text Qt reports.
+    static std::string TypedBytes(uint16_t key, TShiftState shift, const QString& text);
     static TShiftState ShiftStateFor(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 
 protected:
@@ -91,7 +95,8 @@ private:
     QScrollBar* BarOf(TScrollBarKind bar) const;
     void ApplyScrollInfo(TScrollBarKind bar);
     void ScrollAction(TScrollBarKind bar, int action);
-    void TypeText(const QString& text);
+    void TypeBytes(std::string_view bytes);
+    void EndComposition(bool commit);
     void RestartBlink();
     void UpdateCaret();
     QColor Background() const;
@@ -119,6 +124,8 @@ private:
     bool FApplyingScroll = false;
     std::map<int, int> FTimers; // Qt timer id -> the caller's id
     bool FOverrideCursor = false;
+    // An input method's preedit is shown.
+    bool FComposing = false;
 };
 
 } // namespace platform::qt

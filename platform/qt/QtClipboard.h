@@ -1,4 +1,5 @@
-// platform::qt::QtClipboard: the system clipboard's text through the program code page.
+// platform::qt::QtClipboard: the system clipboard's text through the program code page; bytes
+// that form no character travel beside the text, so a copy and paste here keeps them.
 #pragma once
 
 #include "platform/Clipboard.h"

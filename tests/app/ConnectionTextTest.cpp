@@ -97,4 +97,42 @@ TEST(ConnectionTextTest, EveryFieldComesBackFromTheComposedText) {
     EXPECT_EQ(back.Database, sqlite.Database);
 }
 
+// What the window makes of a typed text: whether the dialog starts from it, and which kind
+// of server its driver names ("-" for none).
+TEST(ConnectionTextTest, TypedTextsThatStartTheDialogAndTheKindTheyName) {
+    struct TCase {
+        const char* Text;
+        bool StartsDialog;
+        const char* Kind;
+    };
+    const TCase cases[] = {
+        {"", false, "-"},
+        {"   ", false, "-"},
+        {"typed, not connected", false, "-"},
+        {"hello=world", false, "-"},
+        {"Driver={MariaDB Unicode;Server=h", false, "-"}, // no closing brace
+        {"Driver={MariaDB Unicode};Server=h", true, "MySQL/MariaDB"},
+        {"DRIVER={MySQL ODBC 8.0 Unicode Driver}", true, "MySQL/MariaDB"},
+        {"Driver=FreeTDS;Server=h,1433", true, "SQL Server"},
+        {"Driver={SQL Server};Server=h", true, "SQL Server"},
+        {"Provider=SQLOLEDB.1;Data Source=h", true, "SQL Server"},
+        {"Provider=MySQLProv;Location=h;Data Source=shop", true, "MySQL/MariaDB"},
+        // The driver under the ODBC bridge decides, not the bridge.
+        {"Provider=MSDASQL;Extended Properties=\"DRIVER={MySQL ODBC 5.3 Driver};SERVER=h\"", true,
+         "MySQL/MariaDB"},
+        {"Provider=MSDASQL;Data Source=erp", true, "-"},
+        {"DSN=erp;UID=sa", true, "-"},
+        {"Server=h;Database=d", true, "-"},
+        {"Driver=SQLite3;Database=/tmp/a.db", true, "SQLite"},
+    };
+    for (const TCase& test : cases) {
+        EXPECT_EQ(TryParseConnectionString(test.Text).has_value(), test.StartsDialog) << test.Text;
+        std::optional<TConnectionKind> kind = NamedConnectionKind(test.Text);
+        EXPECT_EQ(kind ? ConnectionKindName(*kind) : "-", test.Kind) << test.Text;
+    }
+    EXPECT_EQ(DialectOfKind(TConnectionKind::SqlServer), TDialect::dMssql);
+    EXPECT_EQ(DialectOfKind(TConnectionKind::MySql), TDialect::dMysql);
+    EXPECT_EQ(DialectOfKind(TConnectionKind::SQLite), TDialect::dMysql);
+}
+
 } // namespace

@@ -329,3 +329,81 @@ TEST(IsQueryText, TheFirstKeywordDecides) {
 }
 
 } // namespace
+
+namespace {
+
+// The parts joined by '|', or "-" when the query names no single table.
+std::string TableOf(const std::string& statement, TDialect dialect) {
+    std::vector<std::string> parts = QueryTableName(statement, dialect);
+    if (parts.empty()) return "-";
+    std::string dump;
+    for (const std::string& part : parts)
+        dump += (dump.empty() ? "" : "|") + part;
+    return dump;
+}
+
+} // namespace
+
+TEST(QueryTableName, OneTableInTheTopLevelFromOrNone) {
+    const TDialect ms = TDialect::dMssql, my = TDialect::dMysql;
+    struct TCase {
+        const char* Statement;
+        TDialect Dialect;
+        const char* Table;
+    };
+    const TCase cases[] = {
+        {"select id, name from people where id = 7", my, "people"},
+        {"SELECT * FROM People", ms, "People"},
+        {"select * from people;", my, "people"},
+        {"select * from people p", my, "people"},
+        {"select * from people as p order by 1", my, "people"},
+        {"select * from people limit 5", my, "people"},
+        {"select a from t group by a having count(*) > 1", my, "t"},
+        {"select * from [dbo].[order] with (nolock) where x = 1", ms, "dbo|order"},
+        {"select * from db.t", my, "db|t"},
+        {"select * from srv_db.dbo.t", ms, "srv_db|dbo|t"},
+        {"select * from a.b.c.d", ms, "-"},
+        {"select * from `my table-1`", my, "my table-1"},
+        {"select * from `a``b`", my, "a`b"},
+        {"select * from [a]]b]", ms, "a]b"},
+        {"select * from \"x y\"", ms, "x y"},
+        {"select * from 'people'", my, "-"},
+        {"select * from 2024data", my, "2024data"},
+        {"select * from #work", ms, "#work"},
+        {"select * from @rows", ms, "-"},
+        // FROM in the select list, in strings and in comments is not the table's.
+        {"select (select max(id) from other) m from t", my, "t"},
+        {"select 'from x' s from t", my, "t"},
+        {"select a /* from x */ from -- from y\r\n t", ms, "t"},
+        {"select a # from x\n from t", my, "t"},
+        {"select * from t where id in (select id from u)", my, "t"},
+        // Joins, lists and subqueries name no single table.
+        {"select * from t join u on t.id = u.id", my, "-"},
+        {"select * from t inner join u on 1 = 1", ms, "-"},
+        {"select * from t left outer join u on 1 = 1", ms, "-"},
+        {"select * from t, u", my, "-"},
+        {"select * from t natural join u", my, "-"},
+        {"select * from t cross apply f(t.id) x", ms, "-"},
+        {"select * from (select * from t) x", my, "-"},
+        {"with c as (select * from t) select * from c", ms, "-"},
+        {"select 1", my, "-"},
+        {"select 1 from dual", my, "-"},
+        {"select * from", my, "-"},
+        {"select * from t where (x = 1", my, "-"},
+        // Every branch of a UNION must name the same table.
+        {"select a from t union all select a from t order by 1", my, "t"},
+        {"select a from t union select a from u", my, "-"},
+        {"(select a from t) union (select b from t)", my, "t"},
+        {"update t set a = 1", my, "-"},
+        // GB18030 names: a trail byte equal to ']' '`' '[' or a letter stays in its character.
+        {"select * from \xBF\xCD\xBB\xA7 where 1 = 1", my, "\xBF\xCD\xBB\xA7"},
+        {"select * from [\x93\x5D\xB1\xED]", ms, "\x93\x5D\xB1\xED"},
+        {"select * from `\x81\x60`.`\xB1\xED`", my, "\x81\x60|\xB1\xED"},
+        {"select * from \x81\x5B\xB1\xED x", ms, "\x81\x5B\xB1\xED"},
+        {"select * from \x81\x77here", my, "\x81\x77here"},
+        {"select * from \x81\x30\x81\x30", my, "\x81\x30\x81\x30"},
+        {"select * from [\xBF\xCD].dbo.\xBB\xA7", ms, "\xBF\xCD|dbo|\xBB\xA7"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(TableOf(c.Statement, c.Dialect), c.Table) << c.Statement;
+}

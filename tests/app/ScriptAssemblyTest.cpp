@@ -414,3 +414,21 @@ TEST(ScriptAssembly, MssqlScriptsOfHostileNamesAndValuesRunOnlyTheirOwnStatement
         EXPECT_EQ(inserts, 3) << lines.Text();
     }
 }
+
+TEST(ScriptAssembly, AQualifiedTableIsQuotedPartByPart) {
+    TResultSet result;
+    LoadUsers(result, BooleanSel({true, false}));
+    TExportOptions mssql{TDialect::dMssql, "us]ers", true, false, "", {}, {}};
+    mssql.TableQualifiers = {"my.db", "dbo"};
+    EXPECT_EQ(Export(result, mssql).Text,
+              "/*---------[my.db].[dbo].[us]]ers]-----------*/\r\n\r\n"
+              "DELETE FROM [my.db].[dbo].[us]]ers]\r\nGO\r\n"
+              "DBCC CHECKIDENT ('[my.db].[dbo].[us]]ers]', RESEED, 1)\r\nGO\r\n"
+              "INSERT INTO [my.db].[dbo].[us]]ers] ([id], [name]) \r\n"
+              "       Values (1, 'Tom')\r\n");
+    TExportOptions mysql{TDialect::dMysql, "\x81\x60", false, false, "", {}, {}};
+    mysql.TableQualifiers = {"a`b"};
+    EXPECT_EQ(Export(result, mysql).Text, CodePage("-- 导出表中的数据 ") + "`a``b`.`\x81\x60`" +
+                                              "\r\n\r\nINSERT INTO `a``b`.`\x81\x60` (`id`, "
+                                              "`name`) VALUES \r\n(1, 'Tom');\r\n");
+}

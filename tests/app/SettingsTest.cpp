@@ -24,9 +24,13 @@ std::vector<std::string> RunOnce(const std::string& path, std::optional<std::str
     int selected = LoadHistory(path, history);
     EXPECT_EQ(selected, history.Count() > 0 ? 0 : -1);
     TOptions options = LoadOptions(path);
-    if (connect) WriteHistory(path, *connect, history);
+    std::vector<std::string> loaded = history.Items();
+    if (connect) {
+        AddToHistory(history, *connect);
+        WriteHistory(path, history);
+    }
     SaveOptions(path, options.Top, options.DbType, options.NotNullFields);
-    return history.Items();
+    return loaded;
 }
 
 // Restores an environment variable when the test ends.
@@ -78,7 +82,7 @@ TEST(Settings, HistoryAcrossRunsMatchesTheFileByteForByte) {
                                    "dbstr=" +
                                    c +
                                    "\r\n"
-                                   "dbstr0=" +
+                                   "dbstr1=" +
                                    a +
                                    "\r\n"
                                    "dbstr2=" +
@@ -93,13 +97,16 @@ TEST(Settings, HistoryKeepsOneOfEachStringIgnoringLetterCase) {
     std::string path = folder.Path() + "config.ini";
     // The Chinese pair differs only in a trail byte that looks like a letter: two strings.
     TStringList history{"dsn=DEMO", "Other", "\xD6\x41", "OTHER", "\xD6\x61", "dsn=demo", "  x  "};
-    WriteHistory(path, "DSN=Demo", history);
+    AddToHistory(history, "DSN=Demo");
+    EXPECT_EQ(history.Items(),
+              (std::vector<std::string>{"DSN=Demo", "Other", "\xD6\x41", "\xD6\x61", "  x  "}));
+    WriteHistory(path, history);
     EXPECT_EQ(ReadBytes(path), "[dbstr]\r\n"
                                "dbstr=DSN=Demo\r\n"
                                "dbstr1=Other\r\n"
                                "dbstr2=\xD6\x41\r\n"
-                               "dbstr4=\xD6\x61\r\n"
-                               "dbstr6=  x  \r\n");
+                               "dbstr3=\xD6\x61\r\n"
+                               "dbstr4=  x  \r\n");
     TStringList loaded;
     LoadHistory(path, loaded);
     EXPECT_EQ(loaded.Items(),
@@ -107,8 +114,33 @@ TEST(Settings, HistoryKeepsOneOfEachStringIgnoringLetterCase) {
 
     // A rewrite replaces the whole old history, wherever the section stood.
     WriteBytes(path, "[dbstr]\r\ndbstr=old\r\ndbstr9=older\r\n[Option]\r\ntop=5\r\n");
-    WriteHistory(path, "new", TStringList{});
+    WriteHistory(path, TStringList{"new"});
     EXPECT_EQ(ReadBytes(path), "[Option]\r\ntop=5\r\n[dbstr]\r\ndbstr=new\r\n");
+}
+
+TEST(Settings, HistoryKeepsTheTwentyMostRecentStrings) {
+    TempFolder folder;
+    std::string path = folder.Path() + "config.ini";
+    TStringList history;
+    for (int i = 0; i < 25; ++i)
+        AddToHistory(history, "DSN=db" + std::to_string(i));
+    ASSERT_EQ(history.Count(), kHistoryLimit);
+    EXPECT_EQ(history.Get(0), "DSN=db24");
+    EXPECT_EQ(history.Get(19), "DSN=db5");
+    // Reconnecting with an older string moves it up; nothing falls off.
+    AddToHistory(history, "dsn=DB10");
+    ASSERT_EQ(history.Count(), kHistoryLimit);
+    EXPECT_EQ(history.Get(0), "dsn=DB10");
+    EXPECT_EQ(history.Get(1), "DSN=db24");
+    EXPECT_EQ(history.Get(19), "DSN=db5");
+
+    // A longer list handed to the file is cut there too.
+    TStringList longer = history;
+    longer.Add("DSN=extra");
+    WriteHistory(path, longer);
+    TStringList loaded;
+    LoadHistory(path, loaded);
+    EXPECT_EQ(loaded.Items(), history.Items());
 }
 
 TEST(Settings, OptionsAreParsedAndTrimmed) {
@@ -150,7 +182,7 @@ TEST(Settings, RefusedWritesRaiseWithThePath) {
             if (attempt == 0)
                 SaveOptions(path, "100", 0, "created_by");
             else
-                WriteHistory(path, "DSN=demo", TStringList{"DSN=old"});
+                WriteHistory(path, TStringList{"DSN=demo", "DSN=old"});
             ADD_FAILURE() << "no error on attempt " << attempt;
         } catch (const EIniFileException& error) {
             EXPECT_EQ(error.Message(), "Unable to write to " + path);

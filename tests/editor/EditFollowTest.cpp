@@ -16,20 +16,6 @@
 
 namespace {
 
-// A range class of its own that stores what its setters get: the generic form of the rule.
-class TStoredRange : public TCustomRange {
-public:
-    using TCustomRange::TCustomRange;
-    const char* ClassName() const override { return "TStoredRange"; }
-    int32_t GetRStart() const override { return FStartPos; }
-    int32_t GetREnd() const override { return FEndPos; }
-    void SetRStart(int32_t value) override { FStartPos = value; }
-    void SetREnd(int32_t value) override { FEndPos = value; }
-
-private:
-    int32_t FStartPos = 1, FEndPos = 0;
-};
-
 // A followed range and what the rule says of it.
 struct TFollowed {
     TCustomRange* Range = nullptr; // nullptr once freed

@@ -31,6 +31,7 @@ TEST(Keyboard, TypedBytesEnterOneByOne) {
     memo.KeyPress('\r');
     memo.KeyPress('\x08'); // Backspace and other control codes type nothing
     memo.KeyPress('\x1B');
+    memo.KeyPress('\x7F'); // Ctrl+Backspace
     memo.KeyDown(VK_TAB, kNone);
     EXPECT_EQ(memo.Text(), "a\xD6\xD0\r\n\t");
     EXPECT_EQ(memo.Selection().CaretPos(), 7);
@@ -197,6 +198,29 @@ TEST(Keyboard, ReadOnlyScrollsAndCopiesButNeverEdits) {
     EXPECT_EQ(memo.VisibleRange().TopRow(), 1);
     EXPECT_EQ(memo.Selection().RStart(), 1);
     EXPECT_EQ(memo.Selection().REnd(), 4);
+}
+
+TEST(Keyboard, CtrlASelectsEverythingAlsoReadOnly) {
+    TScreenFixture screen;
+    TMemoComponent& memo = screen.Memo;
+    const std::string text = "one\r\n\xD6\xD0 two\r\nthree";
+    memo.SetText(text);
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "editable");
+        memo.SetReadOnly(readOnly);
+        memo.Selection().SetRStart(5);
+        memo.Selection().SetRLength(0);
+        screen.Host.ClipboardData().SetText("");
+        // Only Ctrl alone: with Shift or Alt held the key is something else.
+        memo.KeyDown('A', {TShiftFlag::ssCtrl, TShiftFlag::ssShift});
+        memo.KeyDown('A', {TShiftFlag::ssCtrl, TShiftFlag::ssAlt});
+        memo.KeyDown('A', kNone);
+        EXPECT_EQ(memo.Selection().RLength(), 0);
+        memo.KeyDown('A', kCtrl);
+        memo.KeyDown('C', kCtrl);
+        EXPECT_EQ(screen.Host.ClipboardData().GetText(), text);
+        EXPECT_EQ(memo.Text(), text);
+    }
 }
 
 TEST(Keyboard, ClipboardCommandsWorkInTheCodePage) {

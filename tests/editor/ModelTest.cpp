@@ -65,19 +65,6 @@ int32_t WidestRow(const std::string& text, int tabSize) {
     return widest;
 }
 
-// A range class of its own, so the generic rule (through getters and setters) is covered too.
-class TLooseRange : public TCustomRange {
-public:
-    using TCustomRange::TCustomRange;
-    int32_t GetRStart() const override { return FStartPos; }
-    int32_t GetREnd() const override { return FEndPos; }
-    void SetRStart(int32_t value) override { FStartPos = value; }
-    void SetREnd(int32_t value) override { FEndPos = value; }
-
-private:
-    int32_t FStartPos = 1, FEndPos = 0;
-};
-
 // A tracked range as the model sees it.
 struct TModelRange {
     TCustomRange* Range;
@@ -116,9 +103,9 @@ public:
     void AddRange(bool freeOnOverwrite) {
         int32_t start, end;
         RandomSpan(start, end, Pick(0, 3) == 0 ? 6000 : 12);
-        TCustomRange& range = Pick(0, 3) == 0
-                                  ? static_cast<TCustomRange&>(FMemo.Ranges().Create<TLooseRange>())
-                                  : FMemo.Ranges().Create<TMCRange>();
+        TCustomRange& range =
+            Pick(0, 3) == 0 ? static_cast<TCustomRange&>(FMemo.Ranges().Create<TStoredRange>())
+                            : FMemo.Ranges().Create<TMCRange>();
         range.SetRStart(start);
         range.SetREnd(end);
         FRanges.push_back(

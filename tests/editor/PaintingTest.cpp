@@ -235,25 +235,66 @@ TEST(Painting, ScrollingTheBackBufferPaintsOnlyTheNewRow) {
     CheckScrolling(true);
 }
 
-TEST(Painting, TheWheelScrollsThreeRowsInEitherMode) {
+// A notch (120 units) is 3 rows; finer steps of a high-resolution wheel or a touchpad add up
+// to rows, 40 units each, keeping what is left for the next step in the same direction.
+TEST(Painting, TheWheelScrollsThreeRowsANotchAndAddsUpFinerSteps) {
     TScreenFixture screen;
-    screen.Memo.SetText(TScreenFixture::NumberedLines(100));
-    EXPECT_TRUE(screen.Memo.MouseWheel(-120, {}));
-    EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 4);
-    EXPECT_TRUE(screen.Memo.MouseWheel(-30, {}));
-    EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 7);
-    screen.Memo.SetReadOnly(true);
-    EXPECT_TRUE(screen.Memo.MouseWheel(240, {}));
-    EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 4);
-    EXPECT_EQ(screen.Memo.Selection().CaretPos(), 1);
+    TMemoComponent& memo = screen.Memo;
+    memo.SetText(TScreenFixture::NumberedLines(100));
+    const auto vertical = TScrollBarKind::Vertical, horizontal = TScrollBarKind::Horizontal;
+    auto top = [&] { return memo.VisibleRange().TopRow(); };
+    EXPECT_TRUE(memo.MouseWheel(vertical, -120, {}));
+    EXPECT_EQ(top(), 4);
+    for (int step = 0; step < 3; ++step)
+        memo.MouseWheel(vertical, -40, {});
+    EXPECT_EQ(top(), 7);
+    EXPECT_EQ(screen.Host.ScrollPosition(vertical), 7);
+    EXPECT_TRUE(memo.MouseWheel(vertical, -30, {}));
+    EXPECT_EQ(top(), 7);
+    memo.MouseWheel(vertical, -30, {}); // 60: a row, 20 kept
+    EXPECT_EQ(top(), 8);
+    memo.MouseWheel(vertical, -20, {});
+    EXPECT_EQ(top(), 9);
+    memo.MouseWheel(vertical, -100, {}); // 2 rows, 20 kept
+    EXPECT_EQ(top(), 11);
+    // Turning back drops what was kept: 30 up is no row, although 20 down were kept.
+    memo.MouseWheel(vertical, 30, {});
+    EXPECT_EQ(top(), 11);
+    memo.MouseWheel(vertical, 10, {});
+    EXPECT_EQ(top(), 10);
+    memo.MouseWheel(vertical, -30, {});
+    memo.MouseWheel(vertical, -30, {});
+    EXPECT_EQ(top(), 11);
+
+    // Read-only too, and the caret stays.
+    memo.SetReadOnly(true);
+    memo.MouseWheel(vertical, 240, {});
+    EXPECT_EQ(top(), 5);
+    EXPECT_EQ(memo.Selection().CaretPos(), 1);
     // Never past the ends.
-    screen.Memo.MouseWheel(120, {});
-    screen.Memo.MouseWheel(120, {});
-    EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 1);
-    screen.Memo.Scroll(TScrollBarKind::Vertical, TScrollCode::scBottom, 0);
-    EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 91);
-    screen.Memo.MouseWheel(-120, {});
-    EXPECT_EQ(screen.Memo.VisibleRange().TopRow(), 91);
+    memo.MouseWheel(vertical, 360, {});
+    EXPECT_EQ(top(), 1);
+    memo.Scroll(vertical, TScrollCode::scBottom, 0);
+    EXPECT_EQ(top(), 91);
+    memo.MouseWheel(vertical, -120, {});
+    EXPECT_EQ(top(), 91);
+
+    // Sideways: 3 columns a notch, adding up the same way, apart from the vertical rest.
+    memo.SetText(std::string(100, 'x'));
+    auto left = [&] { return memo.VisibleRange().LeftCol(); };
+    EXPECT_EQ(left(), 1);
+    memo.MouseWheel(vertical, -20, {});
+    memo.MouseWheel(horizontal, -120, {});
+    EXPECT_EQ(left(), 4);
+    memo.MouseWheel(horizontal, -20, {});
+    EXPECT_EQ(left(), 4);
+    memo.MouseWheel(vertical, -20, {});
+    memo.MouseWheel(horizontal, -20, {});
+    EXPECT_EQ(left(), 5);
+    EXPECT_EQ(screen.Host.ScrollPosition(horizontal), 5);
+    memo.MouseWheel(horizontal, 80, {});
+    EXPECT_EQ(left(), 3);
+    EXPECT_EQ(top(), 1);
 }
 
 TEST(Painting, TheBackBufferReachesTheWindowOnPaintAndGrowsWithIt) {

@@ -193,10 +193,10 @@ TEST_F(TMariaDbTest, LargeValuesAndManyBlocksArriveWhole) {
 
 TEST_F(TMariaDbTest, CommandsReportAffectedRowsAndRejectedStatementsTheServerText) {
     Db->ExecuteCommand("CREATE TABLE c (id int, selected int)");
-    EXPECT_TRUE(ExecStatement(*Db, "insert into c values (1, 0), (2, 0)"));
-    EXPECT_TRUE(ExecStatement(*Db, "update c set selected = 1 where id = 1"));
-    EXPECT_FALSE(ExecStatement(*Db, "update c set selected = 1 where id = 99"));
-    EXPECT_FALSE(ExecStatement(*Db, "create table d (id int)"));
+    EXPECT_EQ(ExecStatement(*Db, "insert into c values (1, 0), (2, 0)"), 2);
+    EXPECT_EQ(ExecStatement(*Db, "update c set selected = 1 where id = 1"), 1);
+    EXPECT_EQ(ExecStatement(*Db, "update c set selected = 1 where id = 99"), 0);
+    EXPECT_EQ(ExecStatement(*Db, "create table d (id int)"), 0);
     EXPECT_EQ(Db->ExecuteCommand("delete from c"), 2);
 
     std::string error =

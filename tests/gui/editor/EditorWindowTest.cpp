@@ -1,11 +1,13 @@
 // The editor in its real Qt host: typing with QTest fills the buffer, the caret follows,
-// and the grabbed window shows the text in its cells; mouse selection, the wheel and the
-// scroll bar drive the editor.
+// and the grabbed window shows the text in its cells; an input method composes at the caret
+// and finds it; mouse selection, the wheel and the scroll bar drive the editor.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextCharFormat>
 #include <QWheelEvent>
 
 #include "editor/MemoComponent.h"
@@ -46,6 +48,38 @@ protected:
         return ink;
     }
 
+    // An input method's preedit, underlined, its cursor at its end.
+    void Compose(const char* utf8) {
+        const QString preedit = QString::fromUtf8(utf8);
+        QTextCharFormat underlined;
+        underlined.setFontUnderline(true);
+        const int length = static_cast<int>(preedit.size());
+        QInputMethodEvent event(
+            preedit,
+            {QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, length, underlined),
+             QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, length, 1)});
+        QApplication::sendEvent(&FHost, &event);
+    }
+    void Commit(const char* utf8) {
+        QInputMethodEvent event;
+        event.setCommitString(QString::fromUtf8(utf8));
+        QApplication::sendEvent(&FHost, &event);
+    }
+    // Where the input method opens its candidate window, in viewport coordinates.
+    QRect CandidatePlace() {
+        QWidget& widget = FHost;
+        return widget.inputMethodQuery(Qt::ImCursorRectangle)
+            .toRect()
+            .translated(-FHost.viewport()->pos());
+    }
+    // The caret's place before the cell of text position pos (as the editor puts it).
+    QPoint CaretBefore(int32_t pos) {
+        TRowCol rowCol = FMemo.CharPosToRowCol(pos);
+        return {FMemo.LeftMargin() +
+                    (rowCol.Col - FMemo.VisibleRange().LeftCol()) * FMemo.CharWidth() - 1,
+                (rowCol.Row - FMemo.VisibleRange().TopRow()) * FMemo.LineHeight() + 1};
+    }
+
     EditorHost FHost;
     TMemoComponent FMemo{&FHost};
 };
@@ -84,16 +118,86 @@ TEST_P(EditorWindowTest, TypedTextReachesTheBufferTheCaretAndTheScreen) {
     // The caret is drawn: an inverted bar left of row 2's second cell.
     EXPECT_EQ(shot.pixelColor(caret.left(), caret.top() + 2), QColor(Qt::black));
 
-    // Backspace takes one byte of the last character: the rest is a replacement mark.
+    // Backspace takes the last character whole, and both its cells go blank.
     QTest::keyClick(&FHost, Qt::Key_Up);
     QTest::keyClick(&FHost, Qt::Key_End);
     QTest::keyClick(&FHost, Qt::Key_Backspace);
-    EXPECT_EQ(FMemo.Text(), "sel\xD6\xD0\xCE\r\nx");
+    EXPECT_EQ(FMemo.Text(), "sel\xD6\xD0\r\nx");
     shot = Grab();
-    EXPECT_GT(InkInCell(shot, 0, 5, white), 0);
+    EXPECT_GT(InkInCell(shot, 0, 4, white), 0);
+    EXPECT_EQ(InkInCell(shot, 0, 5, white), 0);
     EXPECT_EQ(InkInCell(shot, 0, 6, white), 0);
     QTest::keyClick(&FHost, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(FMemo.Text(), "sel\xD6\xD0\xCE\xC4\r\nx");
+}
+
+TEST_P(EditorWindowTest, AnInputMethodComposesAtTheCaretAndCommitsOneUndoStep) {
+    QTest::keyClicks(&FHost, "ab");
+    const size_t records = FMemo.UndoList().size();
+    const QColor white(Qt::white);
+    EXPECT_EQ(CandidatePlace().topLeft(), CaretBefore(3));
+
+    // The preedit shows in the cells after the caret, and is no text.
+    Compose("zhong");
+    QImage shot = Grab();
+    for (int column = 2; column < 7; ++column)
+        EXPECT_GT(InkInCell(shot, 0, column, white), 0) << "column " << column;
+    EXPECT_EQ(InkInCell(shot, 0, 7, white), 0);
+    EXPECT_EQ(FMemo.Text(), "ab");
+    EXPECT_EQ(FMemo.UndoList().size(), records);
+    // Underlined: the bottom half of the cell of "o" has a row inked across it.
+    const int line = FMemo.LineHeight(), cell = FMemo.CharWidth(), left = FMemo.LeftMargin();
+    int fullRows = 0;
+    for (int y = line / 2; y < line; ++y) {
+        int inked = 0;
+        for (int x = left + 4 * cell; x < left + 5 * cell; ++x)
+            inked += shot.pixelColor(x, y) != white;
+        fullRows += inked == cell;
+    }
+    EXPECT_GE(fullRows, 1);
+    // Cancelled: the cells are blank again.
+    Compose("");
+    shot = Grab();
+    for (int column = 2; column < 8; ++column)
+        EXPECT_EQ(InkInCell(shot, 0, column, white), 0) << "column " << column;
+
+    // Committed: the characters are text, one undo step, and the longer preedit is gone.
+    Compose("zhongwen");
+    Commit("中文");
+    EXPECT_EQ(FMemo.Text(), "ab\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(FMemo.UndoList().size(), records + 1);
+    shot = Grab();
+    for (int column = 2; column < 6; ++column)
+        EXPECT_GT(InkInCell(shot, 0, column, white), 0) << "column " << column;
+    for (int column = 6; column < 11; ++column)
+        EXPECT_EQ(InkInCell(shot, 0, column, white), 0) << "column " << column;
+    EXPECT_EQ(CandidatePlace().topLeft(), CaretBefore(7));
+    QTest::keyClick(&FHost, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(FMemo.Text(), "ab");
+}
+
+// The candidate window's place follows the caret through edits and scrolling.
+TEST_P(EditorWindowTest, TheInputMethodFindsTheCaretAfterScrolling) {
+    std::string text;
+    for (int row = 1; row <= 100; ++row)
+        text += "row " + std::to_string(row) + "\r\n";
+    FMemo.SetText(text);
+    const int32_t place = FMemo.LineStart(40) + 2;
+    FMemo.Selection().MoveCaret(place);
+    FMemo.ScrollCaretIntoView();
+    QApplication::processEvents();
+    ASSERT_GT(FMemo.VisibleRange().TopRow(), 1);
+    EXPECT_EQ(CandidatePlace(), FHost.CaretRect());
+    EXPECT_EQ(CandidatePlace().topLeft(), CaretBefore(place));
+    const QPoint before = CandidatePlace().topLeft();
+    QPoint at(50, 50);
+    QWheelEvent wheel(at, FHost.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(FHost.viewport(), &wheel);
+    EXPECT_EQ(CandidatePlace().topLeft(), before + QPoint(0, 3 * FMemo.LineHeight()));
+    EXPECT_EQ(CandidatePlace().topLeft(), CaretBefore(place));
+    QTest::keyClick(&FHost, Qt::Key_Right);
+    EXPECT_EQ(CandidatePlace().topLeft(), CaretBefore(place + 1));
 }
 
 TEST_P(EditorWindowTest, MouseSelectionWheelAndScrollBar) {

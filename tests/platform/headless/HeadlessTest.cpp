@@ -1,5 +1,6 @@
 // The headless backend: the picture the recording canvas keeps, pixel scrolling, and the
-// window host's scroll bars, timers, caret, focus and paints.
+// window host's timers, focus and paints (its clipboard, keys, caret and scroll bars keep the
+// contract of every host: HostContractTest.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,7 +28,7 @@ public:
     void MouseMove(TShiftState, int, int) override { Log.push_back("mousemove"); }
     void MouseUp(TMouseButton, TShiftState, int, int) override { Log.push_back("mouseup"); }
     void DblClick() override { Log.push_back("dblclick"); }
-    bool MouseWheel(int, TShiftState) override { return true; }
+    bool MouseWheel(TScrollBarKind, int, TShiftState) override { return true; }
     void Scroll(TScrollBarKind, TScrollCode, int) override { Log.push_back("scroll"); }
     void Timer(int id) override { Log.push_back("timer " + std::to_string(id)); }
     std::vector<std::string> Log;
@@ -115,23 +116,7 @@ TEST(RecordingCanvas, ScrollAndCopyMovePixelsAndReportTheUncoveredBand) {
     EXPECT_EQ(window.OpsOf(TCanvasOpKind::Copy)[0].Source, &strip);
 }
 
-TEST(HeadlessHost, ScrollBarsClampAndReadBack) {
-    HeadlessHost host(100, 100);
-    host.SetScrollRange(TScrollBarKind::Vertical, 1, 50, 10, 60);
-    EXPECT_EQ(host.ScrollPosition(TScrollBarKind::Vertical), 41);
-    EXPECT_TRUE(host.Bar(TScrollBarKind::Vertical).Enabled());
-    host.SetScrollPosition(TScrollBarKind::Vertical, 0);
-    EXPECT_EQ(host.ScrollPosition(TScrollBarKind::Vertical), 1);
-    host.SetScrollPosition(TScrollBarKind::Vertical, 20);
-    EXPECT_EQ(host.ScrollPosition(TScrollBarKind::Vertical), 20);
-    // A page that shows everything leaves nothing to scroll.
-    host.SetScrollRange(TScrollBarKind::Horizontal, 1, 8, 8, 3);
-    EXPECT_EQ(host.ScrollPosition(TScrollBarKind::Horizontal), 1);
-    EXPECT_FALSE(host.Bar(TScrollBarKind::Horizontal).Enabled());
-    EXPECT_EQ(host.ScrollPosition(TScrollBarKind::Vertical), 20);
-}
-
-TEST(HeadlessHost, TimersFocusPaintsAndCaret) {
+TEST(HeadlessHost, TimersFocusAndPaints) {
     HeadlessHost host(100, 60);
     EventLog log;
     host.SetEvents(&log);
@@ -165,19 +150,6 @@ TEST(HeadlessHost, TimersFocusPaintsAndCaret) {
 
     EXPECT_EQ(log.Log,
               (std::vector<std::string>{"timer 1", "focus", "blur", "paint", "resized", "paint"}));
-
-    // The caret: hidden when created, shown only while it exists.
-    host.ShowCaret();
-    EXPECT_FALSE(host.CaretVisible());
-    host.CreateCaret(2, 11);
-    EXPECT_FALSE(host.CaretVisible());
-    host.ShowCaret();
-    host.SetCaretPosition(5, 1);
-    EXPECT_TRUE(host.CaretVisible());
-    EXPECT_EQ(host.CaretPosition(), (TPoint{5, 1}));
-    host.DestroyCaret();
-    host.ShowCaret();
-    EXPECT_FALSE(host.CaretVisible());
 }
 
 TEST(HeadlessHost, BitmapsAreListedWhileTheyLive) {

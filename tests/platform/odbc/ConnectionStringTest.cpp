@@ -66,8 +66,13 @@ TEST(ConnectionString, OdbcTextsPassThrough) {
         "Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=shop;UID=u;PWD={a;b}";
     EXPECT_EQ(Translate(plain), plain);
     EXPECT_EQ(Translate("DSN=erp;UID=sa;PWD=x"), "DSN=erp;UID=sa;PWD=x");
+    // A SQLite file must exist: the driver would create a mistyped one empty.
     EXPECT_EQ(Translate("Driver=SQLite3;Database=/tmp/demo.db"),
-              "Driver=SQLite3;Database=/tmp/demo.db");
+              "Driver=SQLite3;Database=/tmp/demo.db;NoCreat=1");
+    EXPECT_EQ(Translate("Driver={SQLite ODBC 3 Driver};Database=d"),
+              "Driver=SQLite3;Database=d;NoCreat=1");
+    EXPECT_EQ(Translate("driver=sqlite3;database=d;nocreat=0"),
+              "driver=sqlite3;database=d;nocreat=0");
     // A driver of another machine is replaced by the installed one for the same database.
     EXPECT_EQ(Translate("DRIVER={MySQL ODBC 5.1 Driver};SERVER=h;DATABASE=d"),
               "DRIVER=MariaDB Unicode;SERVER=h;DATABASE=d");

@@ -1,16 +1,23 @@
-// The editor's host widget on the offscreen platform: keys as code-page bytes, mouse, wheel,
-// size, scroll bars that only the control moves, timers, the drawn caret and what a paint
-// through the window canvas shows.
+// The editor's host widget on the offscreen platform, beyond the contract of every host
+// (HostContractTest.cpp): modifier keys, mouse, wheel, input-method queries, size, scroll bars
+// that only the control moves, timers, the drawn caret, what a paint through the window canvas
+// shows, and a clipboard whose text another program changed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QInputMethod>
 #include <QInputMethodEvent>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/qt/EditorHost.h"
@@ -66,8 +73,12 @@ public:
                       std::to_string(y));
     }
     void DblClick() override { Log.push_back("dblclick"); }
-    bool MouseWheel(int delta, TShiftState) override {
-        Log.push_back("wheel " + std::to_string(delta));
+    void CompositionChanged(std::string_view preedit) override {
+        Log.push_back("compose " + std::string(preedit));
+    }
+    bool MouseWheel(TScrollBarKind bar, int delta, TShiftState shift) override {
+        Log.push_back(std::string("wheel ") + (bar == TScrollBarKind::Vertical ? "v " : "h ") +
+                      std::to_string(delta) + ShiftText(shift));
         return true;
     }
     void Scroll(TScrollBarKind bar, TScrollCode code, int position) override {
@@ -122,33 +133,14 @@ int InkIn(const QImage& image, const QRect& rect) {
 
 } // namespace
 
-TEST_F(EditorHostTest, KeysArriveAsCodePageBytes) {
-    // A key whose text is a Chinese character (QTest::keyClicks accepts only ASCII), and
-    // the same character committed by an input method.
-    QTest::sendKeyEvent(QTest::Click, &FHost, Qt::Key_unknown, QString::fromUtf8("中"),
-                        Qt::NoModifier);
-    QInputMethodEvent commit;
-    commit.setCommitString(QString::fromUtf8("文"));
-    QApplication::sendEvent(&FHost, &commit);
-    EXPECT_EQ(FSink.Only("press"),
-              (std::vector<std::string>{"press 214", "press 208", "press 206", "press 196"}));
-    EXPECT_TRUE(FSink.Only("down").empty());
-
-    FSink.Log.clear();
-    QTest::keyClick(&FHost, Qt::Key_A);
+// What the contract leaves to the backend: the modifier keys themselves come too (the editor
+// watches Ctrl while dragging), and Tab stays in the control.
+TEST_F(EditorHostTest, ModifierKeysComeTooAndTabStaysHere) {
     QTest::keyClick(&FHost, Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(&FHost, Qt::Key_Left, Qt::ShiftModifier);
-    QTest::keyClick(&FHost, Qt::Key_Return);
     QTest::keyClick(&FHost, Qt::Key_Tab);
-    QTest::keyClick(&FHost, Qt::Key_Delete);
-    EXPECT_EQ(FSink.Log, (std::vector<std::string>{
-                             "down 65", "press 97", "up 65", //
-                             // The modifier keys themselves come too; no 'c' is typed.
-                             "down 17 ctrl", "down 67 ctrl", "press 3", "up 67 ctrl", "up 17",
-                             "down 16 shift", "down 37 shift", "up 37 shift", "up 16", //
-                             "down 13", "press 13", "up 13",                           //
-                             "down 9", "press 9", "up 9", // Tab stays here
-                             "down 46", "up 46"}));
+    EXPECT_EQ(FSink.Log,
+              (std::vector<std::string>{"down 17 ctrl", "down 67 ctrl", "press 3", "up 67 ctrl",
+                                        "up 17", "down 9", "press 9", "up 9"}));
     EXPECT_TRUE(FHost.hasFocus());
 }
 
@@ -156,14 +148,35 @@ TEST_F(EditorHostTest, MouseWheelAndFocus) {
     QWidget* viewport = FHost.viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, QPoint(7, 9));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(30, 12));
-    QPoint at(20, 20);
-    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_EQ(FSink.Log, (std::vector<std::string>{"mousedown 0 shift 7,9", "mouseup 0 7,9",
+                                                   "dblclick", "mousedown 0 double 30,12"}));
+
+    // Each direction on its own; Shift turns a plain wheel sideways; a touchpad's fine steps
+    // pass as they come.
+    auto wheel = [&](QPoint delta, Qt::KeyboardModifiers modifiers) {
+        QPoint at(20, 20);
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), delta, Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+        return event.isAccepted();
+    };
+    FSink.Log.clear();
+    EXPECT_TRUE(wheel(QPoint(0, -120), Qt::NoModifier));
+    EXPECT_TRUE(wheel(QPoint(120, 0), Qt::NoModifier));
+    EXPECT_TRUE(wheel(QPoint(0, 40), Qt::ShiftModifier));
+    EXPECT_TRUE(wheel(QPoint(-15, 0), Qt::ShiftModifier));
+    EXPECT_TRUE(wheel(QPoint(8, -24), Qt::NoModifier));
     EXPECT_EQ(FSink.Log,
-              (std::vector<std::string>{"mousedown 0 shift 7,9", "mouseup 0 7,9", "dblclick",
-                                        "mousedown 0 double 30,12", "wheel -120"}));
-    EXPECT_TRUE(wheel.isAccepted());
+              (std::vector<std::string>{"wheel v -120", "wheel h 120", "wheel h 40 shift",
+                                        "wheel h -15 shift", "wheel v -24", "wheel h 8"}));
+
+    // A click ends a composition before it reaches the control.
+    FSink.Log.clear();
+    QInputMethodEvent preedit(QStringLiteral("zh"), {});
+    QApplication::sendEvent(&FHost, &preedit);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(40, 9));
+    EXPECT_EQ(FSink.Log, (std::vector<std::string>{"compose zh", "compose ", "mousedown 0 40,9",
+                                                   "mouseup 0 40,9"}));
 
     QWidget other;
     other.show();
@@ -172,6 +185,29 @@ TEST_F(EditorHostTest, MouseWheelAndFocus) {
     QApplication::processEvents();
     EXPECT_EQ(FSink.Only("blur").size(), 1u);
     EXPECT_TRUE(FHost.SetFocus());
+}
+
+// The input method asks where the caret is to open its candidate window there, and hears when
+// the caret moved.
+TEST_F(EditorHostTest, TheInputMethodFindsTheCaret) {
+    QWidget& widget = FHost; // as Qt asks it
+    EXPECT_TRUE(widget.inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_TRUE(FHost.testAttribute(Qt::WA_InputMethodEnabled));
+    ASSERT_EQ(QGuiApplication::focusObject(), &FHost);
+    QSignalSpy moved(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
+    FHost.CreateCaret(2, 14);
+    FHost.ShowCaret();
+    FHost.SetCaretPosition(37, 52);
+    EXPECT_EQ(moved.size(), 1);
+    // In the widget's coordinates: the frame lies around the viewport.
+    const QPoint offset = FHost.viewport()->pos();
+    EXPECT_GT(offset.x(), 0);
+    EXPECT_EQ(widget.inputMethodQuery(Qt::ImCursorRectangle).toRect(),
+              QRect(QPoint(37, 52) + offset, QSize(2, 14)));
+    EXPECT_EQ(QGuiApplication::inputMethod()->cursorRectangle().toRect(),
+              QRect(FHost.mapTo(FHost.window(), QPoint(37, 52) + offset), QSize(2, 14)));
+    FHost.SetCaretPosition(37, 52);
+    EXPECT_EQ(moved.size(), 1);
 }
 
 TEST_F(EditorHostTest, ResizeReportsTheClientArea) {
@@ -267,4 +303,24 @@ TEST_F(EditorHostTest, TimersFireUntilKilled) {
     FSink.Log.clear();
     QTest::qWait(200);
     EXPECT_TRUE(FSink.Only("timer").empty());
+}
+
+// The exact bytes go with the text only while that text is ours: a program that replaced the
+// text but kept the other formats gets its text pasted.
+TEST(QtClipboard, TextChangedByAnotherProgramWinsOverTheBytesBesideIt) {
+    QtClipboard clipboard;
+    clipboard.SetText("a\x81");
+    const QMimeData* ours = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(ours, nullptr);
+    EXPECT_EQ(ours->text(), QString::fromUtf8("a\xEF\xBF\xBD"));
+    const QStringList formats = ours->formats();
+    auto changed = std::make_unique<QMimeData>();
+    for (const QString& format : formats)
+        changed->setData(format, ours->data(format));
+    changed->setText(QStringLiteral("b"));
+    QGuiApplication::clipboard()->setMimeData(changed.release());
+    EXPECT_EQ(clipboard.GetText(), "b");
+    // Text that converts exactly needs nothing beside it.
+    clipboard.SetText("\xD6\xD0");
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->formats(), QStringList{"text/plain"});
 }
