@@ -5,6 +5,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "app/WindowText.h"
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "base/ValueText.h"
@@ -367,7 +368,7 @@ void TField::Clear() {
 void TResultSet::LoadPacket(TDataPacket packet) {
     // A packet that does not hold together leaves the previous result as it was.
     if (packet.Columns.size() != packet.Fields.size())
-        throw EDatabaseError("The result holds columns without descriptors");
+        throw EDatabaseError(CodePageText("结果中有缺少描述的列"));
     for (size_t i = 0; i < packet.Fields.size(); ++i)
         if (packet.Columns[i].RowCount() != packet.RowCount ||
             packet.Columns[i].Storage() != packet.Fields[i].Storage)
@@ -470,9 +471,9 @@ void TResultSet::Next() {
 }
 
 void TResultSet::Edit() {
-    if (!Active()) throw EDatabaseError("Cannot perform this operation on a closed dataset");
-    if (FReadOnly) throw EDatabaseError("Cannot modify a read-only dataset");
-    if (IsEmpty()) throw EDatabaseError("Cannot modify an empty dataset");
+    if (!Active()) throw EDatabaseError(CodePageText("无法对已关闭的数据集执行此操作"));
+    if (FReadOnly) throw EDatabaseError(CodePageText("无法修改只读数据集"));
+    if (IsEmpty()) throw EDatabaseError(CodePageText("无法修改空数据集"));
     FState = TDataSetState::dsEdit;
 }
 
@@ -486,7 +487,7 @@ void TResultSet::EnableControls() {
 }
 
 void TResultSet::CheckWritable(int column) {
-    if (FState != TDataSetState::dsEdit) throw EDatabaseError("Dataset not in edit or insert mode");
+    if (FState != TDataSetState::dsEdit) throw EDatabaseError(CodePageText("数据集不在编辑状态"));
     if (FInfo[column].ReadOnly)
         throw EDatabaseError(
             Format("Field '%s' cannot be modified", TField(this, column).DisplayLabel().c_str()));

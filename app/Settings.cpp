@@ -11,6 +11,9 @@ namespace {
 const char kHistorySection[] = "dbstr";
 const char kHistoryKey[] = "dbstr";
 const char kOptionSection[] = "Option";
+const char kSaveSection[] = "Save";
+const char kUtf8Name[] = "UTF-8";
+const char kGb18030Name[] = "GB18030";
 
 std::string WithSlash(std::string directory) {
     if (!directory.empty() && directory.back() != '/') directory += '/';
@@ -105,4 +108,20 @@ void SaveOptions(const std::string& path, const std::string& top, int dbTypeInde
     platform::WriteProfileString(path, kOptionSection, "top", Trim(top));
     platform::WriteProfileString(path, kOptionSection, "dbtype", std::to_string(dbTypeIndex));
     platform::WriteProfileString(path, kOptionSection, "notNullFields", Trim(notNull));
+}
+
+TSaveDefaults LoadSaveDefaults(const std::string& path) {
+    TSaveDefaults defaults;
+    defaults.Folder = platform::ReadProfileString(path, kSaveSection, "folder", "");
+    std::string encoding = platform::ReadProfileString(path, kSaveSection, "encoding", "");
+    if (platform::ProfileSameText(encoding, kUtf8Name)) defaults.Encoding = TScriptEncoding::Utf8;
+    return defaults;
+}
+
+void StoreSaveDefaults(const std::string& path, const TSaveDefaults& defaults) {
+    PrepareFolder(path);
+    platform::WriteProfileString(path, kSaveSection, "folder", defaults.Folder);
+    platform::WriteProfileString(path, kSaveSection, "encoding",
+                                 defaults.Encoding == TScriptEncoding::Utf8 ? kUtf8Name
+                                                                            : kGb18030Name);
 }

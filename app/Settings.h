@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/CommandLine.h"
 #include "base/Strings.h"
 
 // The window's defaults, for its controls and for a settings file without them.
@@ -46,3 +47,15 @@ TOptions LoadOptions(const std::string& path);
 // has no selection.
 void SaveOptions(const std::string& path, const std::string& top, int dbTypeIndex,
                  const std::string& notNull);
+
+// The save dialog's last choice, kept in a section of its own so that the options keep their
+// keys and order: the folder saved into (a file-system name, empty before the first save) and
+// the encoding.
+struct TSaveDefaults {
+    std::string Folder;
+    TScriptEncoding Encoding = TScriptEncoding::GB18030;
+};
+
+// An unknown encoding text reads as GB18030.
+TSaveDefaults LoadSaveDefaults(const std::string& path);
+void StoreSaveDefaults(const std::string& path, const TSaveDefaults& defaults);

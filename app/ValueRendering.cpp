@@ -1,5 +1,6 @@
 #include "app/ValueRendering.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -306,6 +307,25 @@ TRenderGroup RenderGroupOf(TFieldType kind) {
     default:
         return TRenderGroup::rgOther;
     }
+}
+
+bool IsBinaryKind(TFieldType kind) {
+    if (kind == TFieldType::ftBytes || kind == TFieldType::ftVarBytes) return true;
+    return RenderGroupOf(kind) == TRenderGroup::rgLargeObject && !IsTextLargeObject(kind);
+}
+
+std::string HexDisplayText(std::string_view bytes, size_t maxBytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    size_t shown = std::min(bytes.size(), maxBytes);
+    std::string text = "0x";
+    text.reserve(2 + 2 * shown + 3);
+    for (size_t i = 0; i < shown; ++i) {
+        auto byte = static_cast<unsigned char>(bytes[i]);
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    if (shown < bytes.size()) text += "...";
+    return text;
 }
 
 TNotNullSubstitute NotNullSubstituteOf(TFieldType kind) {

@@ -13,6 +13,13 @@
 enum class TRenderGroup { rgNumeric, rgBoolean, rgText, rgLargeObject, rgOther };
 TRenderGroup RenderGroupOf(TFieldType kind);
 
+// Binary values and binary large objects: bytes that are no text in any code page.
+bool IsBinaryKind(TFieldType kind);
+
+// How the grid shows such bytes: "0x" and the first maxBytes in upper-case hexadecimal,
+// "..." after them when there are more.
+std::string HexDisplayText(std::string_view bytes, size_t maxBytes);
+
 // The columns that get a substitute value instead of NULL, from the comma-separated text
 // the user typed: trimmed, lower-cased (A-Z), split at "," with every piece trimmed.
 class TNotNullList {

@@ -1,12 +1,13 @@
 #include "app/ui/Application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/ui/Icons.h"
 #include "app/ui/MainForm.h"
-#include "app/ui/MessageBoxes.h"
 
 namespace {
 
@@ -17,6 +18,26 @@ bool HasVar(const char* name) {
 
 } // namespace
 
+void PrepareApplication(QApplication& application) {
+    QApplication::setApplicationName(QStringLiteral("quorvel"));
+    // No display name: the window system would append it to every caption ("Quorvel — Quorvel").
+    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+    QApplication::setWindowIcon(ProgramIcon());
+    QFont font = QApplication::font();
+    font.setFamilies(
+        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    // The interface is Chinese whatever the user's locale: standard buttons, file dialog and
+    // context menus too. Without the translations installed Qt's English texts remain.
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 int RunWindow(int argc, char** argv) {
     // Without any display Qt would abort; say what to do instead.
     if (!HasVar("DISPLAY") && !HasVar("WAYLAND_DISPLAY") && !HasVar("QT_QPA_PLATFORM")) {
@@ -26,14 +47,7 @@ int RunWindow(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvel"));
-    QApplication::setApplicationDisplayName(ApplicationTitle());
-    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
-    QApplication::setWindowIcon(ProgramIcon());
-    QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    PrepareApplication(application);
     TmainForm mainForm;
     mainForm.showMaximized();
     return QApplication::exec();

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Connecting.h"
 #include "app/ConnectionText.h"
@@ -74,9 +75,10 @@ public:
     }
 
 private:
-    static QListWidgetItem* MakeItem(const std::string& line) {
+    QListWidgetItem* MakeItem(const std::string& line) const {
         auto* item = new QListWidgetItem(ToQString(line));
-        item->setSizeHint(QSize(0, 12));
+        // 12 pixels, as the list was designed, cut the descenders of g and p in a 12-pixel font.
+        item->setSizeHint(QSize(0, std::max(12, FList.fontMetrics().height())));
         return item;
     }
     QListWidget& FList;
@@ -146,12 +148,13 @@ void TmainForm::CreateControls() {
     // text connects exactly as typed.
     QObject::disconnect(cbbConnectStr->lineEdit(), &QLineEdit::editingFinished, cbbConnectStr,
                         nullptr);
-    cbbConnectStr->setGeometry(13, 9, 400, 20);
+    // 20 pixels high, as designed, cut the descenders of a 12-pixel CJK font.
+    cbbConnectStr->setGeometry(13, 9, 400, std::max(20, cbbConnectStr->sizeHint().height()));
     pnlButton = new QWidget(pnlTop);
     pnlButton->setGeometry(0, 0, 260, 40);
     cbbDbType = new QComboBox(pnlButton);
     cbbDbType->addItems({QStringLiteral("mssql"), QStringLiteral("mysql")});
-    cbbDbType->setGeometry(9, 9, 69, 20);
+    cbbDbType->setGeometry(9, 9, 69, std::max(20, cbbDbType->sizeHint().height()));
     btnDBCon = ImageButton(pnlButton, TGlyph::Connect, {}, QStringLiteral("连接数据库"), 83, 7, 30);
     btnNewConn = ImageButton(pnlButton, TGlyph::NewConnection, QStringLiteral("新连接"),
                              QStringLiteral("新建连接"), 117, 7, 68);
@@ -186,7 +189,8 @@ void TmainForm::CreateControls() {
     redtSQL = FSqlEditor.get();
     redtSQL->Widget()->setMinimumSize(64, 64);
     grpLayout->addWidget(redtSQL->Widget(), 1);
-    pnl3 = new QWidget(grp2);
+    auto* optionRow = new TPanel(grp2);
+    pnl3 = optionRow;
     pnl3->setFixedHeight(36);
     grpLayout->addWidget(pnl3);
     btnRun = ImageButton(pnl3, TGlyph::Run, QStringLiteral("执行"), {}, 9, 7, 60);
@@ -201,6 +205,8 @@ void TmainForm::CreateControls() {
     chkRESEED = CheckBox(pnl3, QStringLiteral("导入前清空"), 416, 12, 79);
     edtNotNull = Edit(pnl3, ToQString(kDefaultNotNullFields), 505, 9, 205);
     edtNotNull->setToolTip(QStringLiteral("不允许为NULL的字段，逗号隔开"));
+    optionRow->OnResize = [this] { LayOutOptionRow(); };
+    LayOutOptionRow();
     dbgrdMain = new TResultGrid(FResultSet, FMessages, spl2);
     spl2->addWidget(grp2);
     spl2->addWidget(dbgrdMain);
@@ -235,6 +241,38 @@ void TmainForm::CreateControls() {
     actExport = new QAction(QStringLiteral("导出"), this);
     actExport->setToolTip(QStringLiteral("导出选中的记录为SQL语句"));
     addAction(actExport);
+}
+
+void TmainForm::LayOutOptionRow() {
+    // Each control keeps its designed place and width where its text fits; one that needs
+    // more room grows, and the controls after it move right by as much. The not-null field
+    // takes what is left of the row, up to its designed width, but keeps room for its text.
+    const int gap = 4;
+    int right = 0;
+    auto place = [&](QWidget* control, int left, int width) {
+        left = std::max(left, right + (right > 0 ? gap : 0));
+        control->setGeometry(left, control->y(), width, control->height());
+        right = left + width;
+    };
+    auto lineEditWidth = [](QLineEdit* edit, const QString& sample) {
+        // Text, the edit's 2-pixel side margins and the cursor, inside the style's frame, and
+        // a pixel to spare on either side.
+        int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        return edit->fontMetrics().horizontalAdvance(sample) + 2 * 2 + 1 + 2 * frame + 2;
+    };
+    place(btnRun, 9, 60);
+    place(btnExport, 76, 60);
+    place(chkSelectAll, 142, std::max(46, chkSelectAll->sizeHint().width()));
+    place(lbl1, 196, lbl1->sizeHint().width());
+    place(edtTop, 288,
+          std::max({41, lineEditWidth(edtTop, QStringLiteral("200000")),
+                    lineEditWidth(edtTop, edtTop->text())}));
+    place(chkIncField, 335, std::max(79, chkIncField->sizeHint().width()));
+    place(chkRESEED, 416, std::max(79, chkRESEED->sizeHint().width()));
+    int notNullLeft = std::max(505, right + gap);
+    int notNullWidth = std::min(205, std::max(pnl3->width() - notNullLeft - gap,
+                                              lineEditWidth(edtNotNull, edtNotNull->text())));
+    place(edtNotNull, notNullLeft, notNullWidth);
 }
 
 void TmainForm::Handle(void (TmainForm::*handler)()) {
@@ -279,6 +317,7 @@ void TmainForm::FormCreate() {
     edtTop->setText(ToQString(options.Top));
     cbbDbType->setCurrentIndex(options.DbType == 0 || options.DbType == 1 ? options.DbType : -1);
     edtNotNull->setText(ToQString(options.NotNullFields));
+    LayOutOptionRow();
     pgcMain->setCurrentIndex(0);
     FormResize();
 }
@@ -447,7 +486,7 @@ void TmainForm::btnRunClick() {
 }
 
 void TmainForm::AdjustGridColumns() {
-    dbgrdMain->FitColumnsToContents();
+    dbgrdMain->FitColumnsToContents(120);
     for (int column = 0; column < FResultSet.FieldCount(); ++column)
         if (dbgrdMain->ColumnWidth(column) > 120) dbgrdMain->SetColumnWidth(column, 120);
     if (FResultSet.FieldCount() == 0) return;
@@ -542,8 +581,11 @@ bool TmainForm::ChooseSaveFileByDialog(TSaveChoice& choice) {
     dialog.setNameFilters({QStringLiteral("SQL 文件(*.sql)"), QStringLiteral("所有文件(*)"),
                            QStringLiteral("文本文件(*.txt)")});
     dialog.setDefaultSuffix(QStringLiteral("sql"));
+    if (!choice.FileName.empty()) dialog.setDirectory(QFile::decodeName(choice.FileName.c_str()));
     auto* encoding = new QComboBox(&dialog);
+    encoding->setObjectName(QStringLiteral("encoding"));
     encoding->addItems({QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
+    encoding->setCurrentIndex(choice.Encoding == TScriptEncoding::Utf8 ? 1 : 0);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         int row = grid->rowCount();
         grid->addWidget(new QLabel(QStringLiteral("编码："), &dialog), row, 0);
@@ -558,11 +600,22 @@ bool TmainForm::ChooseSaveFileByDialog(TSaveChoice& choice) {
 
 void TmainForm::btnSaveClick() {
     if (mmoResult->Lines().Count() == 0) return;
+    TSaveDefaults last = LoadSaveDefaults(FSettingsPath);
     TSaveChoice choice;
+    if (!last.Folder.empty()) choice.FileName = last.Folder == "/" ? "/" : last.Folder + "/";
+    choice.Encoding = last.Encoding;
     bool chosen = OnChooseSaveFile ? OnChooseSaveFile(choice) : ChooseSaveFileByDialog(choice);
     if (!chosen) return;
     SaveScriptText(ScriptTargetName(choice.FileName, "sql"), mmoResult->Text(), FScriptDialect,
                    choice.Encoding);
+    std::string folder = last.Folder;
+    if (size_t slash = choice.FileName.rfind('/'); slash != std::string::npos)
+        folder = slash == 0 ? "/" : choice.FileName.substr(0, slash);
+    try {
+        StoreSaveDefaults(FSettingsPath, {folder, choice.Encoding});
+    } catch (const std::exception&) {
+        // The script is saved; a settings file that cannot be written only loses the folder.
+    }
 }
 
 void TmainForm::btnCopyClick() {

@@ -37,7 +37,9 @@ struct TMainFormSetup {
     std::function<void()> StartUpgradeCheck;
 };
 
-// The answer of the save dialog: a file-system name and the encoding of the file.
+// The answer of the save dialog: a file-system name and the encoding of the file. The dialog
+// is handed the last save's folder (with a final "/", empty before the first save) in FileName
+// and the encoding chosen then.
 struct TSaveChoice {
     std::string FileName;
     TScriptEncoding Encoding = TScriptEncoding::GB18030;
@@ -84,7 +86,8 @@ public:
     // Composes a connection from start, the typed text or the connection's own (btnNewConn);
     // nothing when the user cancels.
     std::function<std::optional<TConnectionFields>(const std::string& start)> OnPromptConnection;
-    // Asks where to save the script; false when cancelled.
+    // Asks where to save the script, starting from the choice's folder and encoding; false
+    // when cancelled.
     std::function<bool(TSaveChoice& choice)> OnChooseSaveFile;
 
     // Controls.
@@ -129,6 +132,8 @@ protected:
 
 private:
     void CreateControls();
+    // Places the controls of the row under the SQL editor for the texts they show.
+    void LayOutOptionRow();
     void WireEvents();
     void LoadResult(TDataPacket packet, TDialect dialect);
     // The kind to open a table with: the kind box, or the kind the connection's driver speaks

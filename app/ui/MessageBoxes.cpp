@@ -1,7 +1,10 @@
 #include "app/ui/MessageBoxes.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include "app/WindowText.h"
 #include "app/ui/QtText.h"
@@ -33,20 +36,42 @@ void TMessageBoxes::Guard(const std::function<void()>& handler) {
     }
 }
 
+int MessageBoxMinimumWidth(const QString& caption) {
+    // Title bars use larger, often bold type than the dialog, and keep room for their icon
+    // and three buttons; a box as narrow as a short message cut "Quorvel" down to "Q…".
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    return 2 * QFontMetrics(titleFont).horizontalAdvance(caption) + 160;
+}
+
+std::unique_ptr<QMessageBox> CreateMessageBox(const TMessageBoxRequest& request, QWidget* parent) {
+    bool question = request.Kind == TMessageBoxKind::Question;
+    auto box = std::make_unique<QMessageBox>(
+        request.Kind == TMessageBoxKind::Error ? QMessageBox::Critical
+        : question                             ? QMessageBox::Question
+                                               : QMessageBox::NoIcon,
+        request.Caption, request.Text,
+        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    if (question) box->setDefaultButton(QMessageBox::Yes);
+    // The box sizes itself to its layout's minimum when shown; a spacer across the last row
+    // sets that minimum.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(request.Caption), 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
+}
+
 void TMessageBoxes::Show(const TMessageBoxRequest& request) {
     if (FResponder) {
         FResponder(request);
         return;
     }
+    std::unique_ptr<QMessageBox> box =
+        CreateMessageBox(request, request.Kind == TMessageBoxKind::Message ? nullptr : FParent);
     if (request.Kind == TMessageBoxKind::Question) {
-        QMessageBox box(QMessageBox::Question, request.Caption, request.Text,
-                        QMessageBox::Yes | QMessageBox::No, FParent);
-        box.setDefaultButton(QMessageBox::Yes);
-        *request.Answer = box.exec() == QMessageBox::Yes;
+        *request.Answer = box->exec() == QMessageBox::Yes;
         return;
     }
-    QMessageBox box(request.Kind == TMessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    request.Caption, request.Text, QMessageBox::Ok,
-                    request.Kind == TMessageBoxKind::Error ? FParent : nullptr);
-    box.exec();
+    box->exec();
 }

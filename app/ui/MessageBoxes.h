@@ -5,8 +5,10 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
+class QMessageBox;
 class QWidget;
 
 // "Quorvel", the caption of every message box and of the main window.
@@ -21,6 +23,13 @@ struct TMessageBoxRequest {
     // A question's answer: a responder sets it to true for Yes; it starts as No.
     bool* Answer = nullptr;
 };
+
+// The box a request shows: wide enough that a window manager's title bar shows the whole
+// caption beside its buttons.
+std::unique_ptr<QMessageBox> CreateMessageBox(const TMessageBoxRequest& request, QWidget* parent);
+
+// The narrowest box that shows caption whole in a title bar.
+int MessageBoxMinimumWidth(const QString& caption);
 
 class TMessageBoxes {
 public:

@@ -5,10 +5,16 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "app/ValueRendering.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/QtText.h"
 
 namespace {
+
+// Bytes of a binary cell put into its text: more than a widened column shows.
+constexpr size_t kHexBytesShown = 64;
+// Rows measured for the column widths, spread over the whole result.
+constexpr int kWidthSampleRows = 2000;
 
 bool IsNumeric(TValueStorage storage) {
     switch (storage) {
@@ -56,7 +62,14 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         if (boolean) return {};
+        // NULL must not look like an empty text; the tick column has its own display.
+        if (field.IsNull() && !field.IsSelection()) return QStringLiteral("NULL");
+        if (IsBinaryKind(field.DataType()) && field.Storage() == TValueStorage::Bytes)
+            return QString::fromLatin1(HexDisplayText(field.AsBytes(), kHexBytesShown));
         return ToQString(field.DisplayText());
+    case Qt::ForegroundRole:
+        if (!boolean && field.IsNull() && !field.IsSelection()) return QColor(Qt::gray);
+        return {};
     case Qt::EditRole:
         return ToQString(field.Text());
     case Qt::CheckStateRole:
@@ -83,8 +96,10 @@ Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (!index.isValid() || index.column() >= FColumns) return flags;
     TField field = FResultSet.Fields(index.column());
-    // Boolean cells toggle on a click anywhere in the cell, not through an editor.
-    if (!FResultSet.ReadOnly() && !field.ReadOnly() && field.DataType() != TFieldType::ftBoolean)
+    // Boolean cells toggle on a click anywhere in the cell, not through an editor. Binary
+    // bytes cannot go through a text editor unchanged.
+    if (!FResultSet.ReadOnly() && !field.ReadOnly() && field.DataType() != TFieldType::ftBoolean &&
+        !IsBinaryKind(field.DataType()))
         flags |= Qt::ItemIsEditable;
     return flags;
 }
@@ -190,10 +205,30 @@ TResultGrid::TResultGrid(TResultSet& resultSet, TMessageBoxes& messages, QWidget
     });
 }
 
-void TResultGrid::FitColumnsToContents() {
-    for (int column = 0; column < FModel->columnCount(); ++column)
-        setColumnWidth(column, std::max(sizeHintForColumn(column),
-                                        horizontalHeader()->sectionSizeHint(column)));
+void TResultGrid::FitColumnsToContents(int maxWidth) {
+    int rows = FModel->rowCount();
+    // Every row of a small result; an even spread with the last row of a large one, so a wide
+    // value far down is seen too.
+    std::vector<int> sample;
+    if (rows <= kWidthSampleRows) {
+        for (int row = 0; row < rows; ++row)
+            sample.push_back(row);
+    } else {
+        for (int i = 0; i < kWidthSampleRows; ++i)
+            sample.push_back(
+                static_cast<int>(static_cast<int64_t>(rows - 1) * i / (kWidthSampleRows - 1)));
+    }
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    for (int column = 0; column < FModel->columnCount(); ++column) {
+        int width = horizontalHeader()->sectionSizeHint(column);
+        for (int row : sample) {
+            if (width >= maxWidth) break;
+            width = std::max(width,
+                             itemDelegate()->sizeHint(option, FModel->index(row, column)).width());
+        }
+        setColumnWidth(column, std::min(width, maxWidth));
+    }
 }
 
 void TResultGrid::SetColumnAlignment(int column, Qt::Alignment alignment) {

@@ -65,8 +65,9 @@ public:
     TResultGrid(TResultSet& resultSet, TMessageBoxes& messages, QWidget* parent = nullptr);
 
     TResultModel& Model() { return *FModel; }
-    // Widths after a load: header and a sample of the rows.
-    void FitColumnsToContents();
+    // Widths after a load: the header and the widest value of rows sampled over the whole
+    // result, at most maxWidth.
+    void FitColumnsToContents(int maxWidth = QWIDGETSIZE_MAX);
     int ColumnWidth(int column) const { return columnWidth(column); }
     void SetColumnWidth(int column, int width) { setColumnWidth(column, width); }
     void SetColumnAlignment(int column, Qt::Alignment alignment);

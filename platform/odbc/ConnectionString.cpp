@@ -7,6 +7,7 @@
 #include "base/ConnectionPairs.h"
 #include "base/Exception.h"
 #include "base/Format.h"
+#include "platform/CodePage.h"
 
 namespace platform::odbc {
 namespace {
@@ -198,7 +199,9 @@ TPairs TranslateOleDb(const TPairs& pairs, const std::vector<std::string>& insta
         else if (!dsn.empty())
             result.emplace_back("DSN", dsn);
         else
-            throw EDatabaseError("The MSDASQL connection text names neither a DSN nor a driver");
+            throw EDatabaseError(
+                platform::Utf8ToCodePage("MSDASQL 连接字符串既没有指定 DSN，也没有指定驱动程序",
+                                         platform::TConversion::Strict));
         if (!server.empty()) result.emplace_back("Server", server);
         if (!port.empty()) result.emplace_back("Port", port);
         break;

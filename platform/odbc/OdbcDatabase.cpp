@@ -20,6 +20,11 @@
 namespace platform {
 namespace {
 
+// The program's own messages, in the code page like the driver's.
+std::string OwnMessage(std::string_view utf8) {
+    return platform::Utf8ToCodePage(utf8, platform::TConversion::Strict);
+}
+
 using namespace platform::odbc;
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC must use 2-byte wide characters");
@@ -272,7 +277,7 @@ public:
         ExecDirect(stmt, statement);
         SQLSMALLINT columnCount = 0;
         stmt.Check(SQLNumResultCols(stmt.Get(), &columnCount), "count the result columns");
-        if (columnCount <= 0) throw EDatabaseError("The statement returned no rows to show");
+        if (columnCount <= 0) throw EDatabaseError(OwnMessage("语句没有返回可显示的记录"));
 
         TDataPacket packet;
         std::vector<TColumnPlan> plans;
@@ -327,7 +332,7 @@ private:
                 !file.empty() && !platform::FileExists(file))
                 message = Utf8ToCodePage("数据库文件不存在：" + file, TConversion::Lenient) +
                           (message.empty() ? "" : " (" + message + ")");
-            throw EDatabaseError(message.empty() ? "The connection could not be opened" : message);
+            throw EDatabaseError(message.empty() ? OwnMessage("无法打开数据库连接") : message);
         }
         FConnected = true;
         // Drivers without wide functions (SQLite3) get statements as UTF-8 through the
@@ -351,7 +356,7 @@ private:
     }
 
     void RequireOpen() const {
-        if (!FConnected) throw EDatabaseError("The connection is not open");
+        if (!FConnected) throw EDatabaseError(OwnMessage("数据库连接没有打开"));
     }
 
     std::vector<std::string> InstalledDrivers() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/RowSelection.h"
+#include "app/WindowText.h"
 #include "base/Exception.h"
 #include "tests/app/TestResults.h"
 
@@ -64,7 +65,7 @@ TEST(ResultSet, RowsMoveAndPendingEditsArePostedByMoving) {
     result.Next();
     EXPECT_TRUE(name.IsNull());
     EXPECT_EQ(name.AsString(), "");
-    EXPECT_EQ(ErrorOf([&] { name.SetText("b"); }), "Dataset not in edit or insert mode");
+    EXPECT_EQ(ErrorOf([&] { name.SetText("b"); }), CodePageText("数据集不在编辑状态"));
     result.Edit();
     name.SetText("b");
     id.SetAsInteger(20);
@@ -114,7 +115,7 @@ TEST(ResultSet, WritableFlagsAndReadOnlySwitch) {
     result.Post();
     EXPECT_EQ(sel.AsInteger(), 1);
     result.SetReadOnly(true);
-    EXPECT_EQ(ErrorOf([&] { result.Edit(); }), "Cannot modify a read-only dataset");
+    EXPECT_EQ(ErrorOf([&] { result.Edit(); }), CodePageText("无法修改只读数据集"));
 }
 
 TEST(ResultSet, BooleanAndIntegerAccessAreKeptApart) {

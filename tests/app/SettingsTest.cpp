@@ -234,3 +234,29 @@ TEST(Settings, ConfigFolderFollowsXdgThenHome) {
     setenv("HOME", "/home/someone/", 1);
     EXPECT_EQ(platform::ConfigHome(), "/home/someone/.config/");
 }
+
+TEST(Settings, SaveDefaultsLiveBesideTheOptionsWithoutReorderingThem) {
+    TempFolder folder;
+    std::string path = folder.Path() + "config.ini";
+    TSaveDefaults none = LoadSaveDefaults(path);
+    EXPECT_EQ(none.Folder, "");
+    EXPECT_EQ(none.Encoding, TScriptEncoding::GB18030);
+
+    WriteBytes(path, kOptionsOnly);
+    StoreSaveDefaults(path, {"/home/张三/脚本 x", TScriptEncoding::Utf8});
+    SaveOptions(path, "5", 1, "a");
+    EXPECT_EQ(ReadBytes(path), "[Option]\r\ntop=5\r\ndbtype=1\r\nnotNullFields=a\r\n"
+                               "[Save]\r\nfolder=/home/张三/脚本 x\r\nencoding=UTF-8\r\n");
+    TSaveDefaults read = LoadSaveDefaults(path);
+    EXPECT_EQ(read.Folder, "/home/张三/脚本 x");
+    EXPECT_EQ(read.Encoding, TScriptEncoding::Utf8);
+
+    StoreSaveDefaults(path, {"/tmp", TScriptEncoding::GB18030});
+    EXPECT_EQ(LoadSaveDefaults(path).Encoding, TScriptEncoding::GB18030);
+    for (const char* stored : {"utf-8", "Utf-8"}) {
+        WriteBytes(path, std::string("[Save]\r\nencoding=") + stored + "\r\n");
+        EXPECT_EQ(LoadSaveDefaults(path).Encoding, TScriptEncoding::Utf8) << stored;
+    }
+    WriteBytes(path, "[Save]\r\nencoding=latin1\r\n");
+    EXPECT_EQ(LoadSaveDefaults(path).Encoding, TScriptEncoding::GB18030);
+}

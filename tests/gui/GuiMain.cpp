@@ -2,12 +2,12 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "app/ui/MessageBoxes.h"
+#include "app/ui/Application.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(ApplicationTitle());
+    PrepareApplication(application);
     return RUN_ALL_TESTS();
 }

@@ -205,7 +205,8 @@ TEST_F(TMariaDbTest, CommandsReportAffectedRowsAndRejectedStatementsTheServerTex
     error = ErrorOf([&] { ExecStatement(*Db, "updat c set id = 1"); });
     EXPECT_NE(error.find("You have an error in your SQL syntax"), std::string::npos) << error;
     error = ErrorOf([&] { Db->OpenQuery("set @a = 1"); });
-    EXPECT_EQ(error, "The statement returned no rows to show");
+    EXPECT_EQ(error,
+              platform::Utf8ToCodePage("语句没有返回可显示的记录", platform::TConversion::Strict));
 }
 
 TEST_F(TMariaDbTest, ConnectingReportsTheDriversMessage) {
@@ -222,7 +223,8 @@ TEST_F(TMariaDbTest, ConnectingReportsTheDriversMessage) {
     EXPECT_NE(error.find("Access denied for user 'quorvel'"), std::string::npos) << error;
     EXPECT_FALSE(Db->Connected());
     EXPECT_EQ(tables.Items(), std::vector<std::string>{"kept"});
-    EXPECT_EQ(ErrorOf([&] { Db->GetTableNames(tables); }), "The connection is not open");
+    EXPECT_EQ(ErrorOf([&] { Db->GetTableNames(tables); }),
+              platform::Utf8ToCodePage("数据库连接没有打开", platform::TConversion::Strict));
 
     // The same server through an OLE DB text from an old history.
     std::string oleDb = "Provider=MSDASQL.1;Persist Security Info=True;Extended "

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "app/Query.h"
+#include "app/ui/Application.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ResultGrid.h"
@@ -33,12 +34,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(ApplicationTitle());
-    QFont font = QApplication::font();
-    font.setFamilies(
-        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    PrepareApplication(application);
     char folder[] = "/tmp/quorvel-shot-XXXXXX";
     if (!mkdtemp(folder)) return 1;
     TMainFormSetup setup;

@@ -2,12 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "base/Exception.h"
+#include "platform/CodePage.h"
 #include "platform/odbc/ConnectionString.h"
 
 namespace {
 
 using platform::odbc::OdbcConnectionValue;
 using platform::odbc::TranslateConnectionString;
+
+// The message of an MSDASQL text that names no data source, in the code page.
+const std::string kNoDataSource =
+    platform::Utf8ToCodePage("既没有指定 DSN，也没有指定驱动程序", platform::TConversion::Strict);
 
 const std::vector<std::string> kInstalled = {"FreeTDS", "MariaDB Unicode", "SQLite", "SQLite3"};
 
@@ -95,8 +100,7 @@ TEST(ConnectionString, UnusableKeysAndProvidersAreNamed) {
               std::string::npos);
     EXPECT_NE(ErrorOf("Driver={MariaDB Unicode;Server=h").find("no closing brace"),
               std::string::npos);
-    EXPECT_NE(ErrorOf("Provider=MSDASQL.1;User ID=u").find("neither a DSN nor a driver"),
-              std::string::npos);
+    EXPECT_NE(ErrorOf("Provider=MSDASQL.1;User ID=u").find(kNoDataSource), std::string::npos);
     // Integrated Security=False is harmless.
     EXPECT_EQ(Translate("Provider=SQLOLEDB;Integrated Security=False;Data Source=h;User ID=u"),
               "Driver=FreeTDS;Server=h;UID=u");
@@ -164,7 +168,7 @@ TEST(ConnectionString, MessagesNeverRepeatPasswords) {
         {"Provider=SQLOLEDB;Password=mypw;Integrated Security=SSPI", "mypw", "Integrated Security"},
         {"Provider=SQLOLEDB;Password=mypw;Data Source=h;Attach DBFilename=x.mdf", "mypw",
          "\"Attach DBFilename\""},
-        {"Provider=MSDASQL;Password=mypw;User ID=u", "mypw", "neither a DSN nor a driver"},
+        {"Provider=MSDASQL;Password=mypw;User ID=u", "mypw", kNoDataSource},
         // Texts that translate.
         {"Provider=SQLOLEDB;Data Source=h;Password=\"se;cret\"", "se;cret", ""},
         {"Driver={MariaDB Unicode};PWD={se;cret}", "se;cret", ""},
