@@ -29,6 +29,8 @@ static void PrintTo(const QString& text, std::ostream* out) {
     *out << text.toStdString();
 }
 
+#include "tests/gui/WindowDriver.h"
+
 namespace {
 
 using testserver::MysqlConnection;
@@ -91,19 +93,9 @@ protected:
         return *FForm;
     }
 
-    void Connect(const std::string& text) {
-        Form().cbbConnectStr->setEditText(ToQString(text));
-        QTest::mouseClick(Form().btnDBCon, Qt::LeftButton);
-    }
+    void Connect(const std::string& text) { windowdriver::Connect(Form(), text); }
 
-    void OpenTable(const QString& name) {
-        QListWidget& list = *Form().lstTable;
-        QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1);
-        QRect rect = list.visualItemRect(found.first());
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    void OpenTable(const QString& name) { windowdriver::OpenTable(Form(), name); }
 
     std::vector<QString> DropDown() {
         std::vector<QString> items;

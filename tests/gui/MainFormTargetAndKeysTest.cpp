@@ -19,6 +19,8 @@
 #include "tests/common/TestFiles.h"
 #include "tests/integration/TestServer.h"
 
+#include "tests/gui/WindowDriver.h"
+
 namespace {
 
 using testing_support::TempFolder;
@@ -52,24 +54,14 @@ protected:
         ASSERT_TRUE(Boxes.empty()) << Boxes[0].Text.toStdString();
     }
 
-    void OpenTable(const QString& name) {
-        QListWidget& list = *Form().lstTable;
-        QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1);
-        QRect rect = list.visualItemRect(found.first());
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    void OpenTable(const QString& name) { windowdriver::OpenTable(Form(), name); }
 
     void Run(const std::string& statement) {
         Form().redtSQL->SetText(statement);
         QTest::mouseClick(Form().btnRun, Qt::LeftButton);
     }
 
-    void ClickCell(int row, int column) {
-        TResultGrid& grid = *Form().dbgrdMain;
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, column).center());
-    }
+    void ClickCell(int row, int column) { windowdriver::ClickCell(Form(), row, column); }
 
     bool Ticked(int row) {
         return IsRowTicked(Form().ResultSet().CellField(0, static_cast<size_t>(row)));

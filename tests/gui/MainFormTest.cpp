@@ -34,6 +34,8 @@
 #include "tests/e2e/Run.h"
 #include "tests/integration/TestServer.h"
 
+#include "tests/gui/WindowDriver.h"
+
 namespace {
 
 using testserver::MysqlConnection;
@@ -75,24 +77,11 @@ protected:
         return *FForm;
     }
 
-    void Connect(const std::string& text) {
-        Form().cbbConnectStr->setEditText(ToQString(text));
-        QTest::mouseClick(Form().btnDBCon, Qt::LeftButton);
-    }
+    void Connect(const std::string& text) { windowdriver::Connect(Form(), text); }
 
-    void OpenTable(const QString& name) {
-        QListWidget& list = *Form().lstTable;
-        QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1);
-        QRect rect = list.visualItemRect(found.first());
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    void OpenTable(const QString& name) { windowdriver::OpenTable(Form(), name); }
 
-    void ClickCell(int row, int column) {
-        TResultGrid& grid = *Form().dbgrdMain;
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, column).center());
-    }
+    void ClickCell(int row, int column) { windowdriver::ClickCell(Form(), row, column); }
 
     bool Ticked(int row) {
         return IsRowTicked(Form().ResultSet().CellField(0, static_cast<size_t>(row)));
