@@ -487,8 +487,6 @@ void TmainForm::btnRunClick() {
 
 void TmainForm::AdjustGridColumns() {
     dbgrdMain->FitColumnsToContents(120);
-    for (int column = 0; column < FResultSet.FieldCount(); ++column)
-        if (dbgrdMain->ColumnWidth(column) > 120) dbgrdMain->SetColumnWidth(column, 120);
     if (FResultSet.FieldCount() == 0) return;
     dbgrdMain->SetColumnAlignment(0, Qt::AlignHCenter);
     dbgrdMain->SetColumnWidth(0, 28);
