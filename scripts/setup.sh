@@ -2,7 +2,7 @@
 # Installs every package Quorvel needs to build, test and run. Idempotent; quiet when all is there.
 set -euo pipefail
 packages=(qt6-base-dev qt6-base-dev-tools unixodbc unixodbc-dev odbc-mariadb tdsodbc
-  qt6-translations-l10n libsqliteodbc mariadb-server mariadb-client libcurl4-openssl-dev libcpp-httplib-dev
+  qt6-translations-l10n libsqliteodbc mariadb-server mariadb-client libcurl4-openssl-dev libssl-dev openssl ca-certificates libcpp-httplib-dev
   libgtest-dev libbenchmark-dev fonts-noto-cjk xvfb xauth xdotool imagemagick
   cmake g++ make pkg-config sqlite3 valgrind)
 missing=()

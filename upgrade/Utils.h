@@ -1,0 +1,28 @@
+// The updater's helpers: online test, HTTP dates, URL file names, opening a URL, temporary folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Days since 30 December 1899, 00:00, local time; the fraction is the time of day. 0 means none.
+using TDateTime = double;
+
+// Online when the local host name resolves and its last address is not 127.0.0.1.
+bool IsOnline();
+// The decision of IsOnline over the host's address list in dotted form, in resolver order.
+bool IsOnlineWithAddresses(const std::vector<std::string>& addresses);
+
+// An HTTP date (RFC 1123, RFC 850 or asctime form, with an optional numeric zone) in local
+// time; 0 for an empty or unreadable text.
+TDateTime HttpDateToLocal(const std::string& text);
+
+// The text after the last "/", "\" or ":"; the whole text when there is none.
+std::string UrlFileName(const std::string& url);
+
+// Opens the URL ("http://" put in front when it has no "://") in the user's web browser:
+// $BROWSER when set, else xdg-open. False when no program could be started.
+bool OpenUrl(const std::string& url);
+
+// $TMPDIR when it names an existing folder, else /tmp, else the executable's folder; always
+// with a trailing "/".
+std::string TempFolder();
