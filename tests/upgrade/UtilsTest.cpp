@@ -122,10 +122,12 @@ TEST(HttpDate, TheThreeFormsAndTheirVariantsInUtc) {
         {"01 Jan 99", "1999-01-01 00:00:00"},
         {"01 Jan 00", "2000-01-01 00:00:00"},
         {"01 Jan 100", "0100-01-01 00:00:00"},
+        {"06 Nov 1960 08:49:37 GMT", "1960-11-06 08:49:37"},
         // No blank at all: the "-" form still splits.
         {"06-Nov-1994", "1994-11-06 00:00:00"},
         // A day that is not a number is the first; time parts that are not numbers are 0.
         {"xx Nov 1994 08:49:37 GMT", "1994-11-01 08:49:37"},
+        {"-5 Nov 1994 08:49:37 GMT", "1994-11-01 08:49:37"},
         {"06 Nov 1994 08:xx:37 GMT", "1994-11-06 08:00:37"},
         {"06 Nov 1994 08:49 GMT", "1994-11-06 08:49:00"},
         // Numeric zones; a "-" zone is no "-" date; anything short or named is UTC.
@@ -198,6 +200,7 @@ TEST(HttpDate, LocalTimeUsesTheOffsetInEffectAtThatInstant) {
         ExpectDates({
             {"Mon, 01 Jan 2001 02:00:00 GMT", "2000-12-31 21:00:00"},
             {"Sun, 01 Jul 2001 02:00:00 GMT", "2001-06-30 22:00:00"},
+            {"Thu, 01 Jan 1970 02:00:00 GMT", "1969-12-31 21:00:00"},
         });
     }
 }
