@@ -154,10 +154,9 @@ TDateTime HttpDateToLocal(const std::string& text) {
                   hour * 3600 + minute * 60 + second - ZoneOffsetSeconds(rest);
     // The offset of that instant, not today's: a summer date read in winter keeps its hour.
     int64_t local = utc + platform::UtcOffsetSeconds(utc);
-    int64_t localDays = local / SecondsPerDay - (local % SecondsPerDay < 0 ? 1 : 0);
-    int64_t secondOfDay = local - localDays * SecondsPerDay;
-    return static_cast<double>(localDays + UnixEpochDays) +
-           static_cast<double>(secondOfDay) / SecondsPerDay;
+    // Whole days plus the time of day, as a date and a time add up; before 1970 both are negative.
+    return static_cast<double>(local / SecondsPerDay + UnixEpochDays) +
+           static_cast<double>(local % SecondsPerDay) / SecondsPerDay;
 }
 
 std::string UrlFileName(const std::string& url) {
