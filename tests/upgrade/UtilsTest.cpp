@@ -4,10 +4,13 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -328,4 +331,33 @@ TEST(OpenUrl, TheBrowserGetsTheUrlAsItsOneUnchangedArgument) {
         children = ChildProcesses();
     }
     EXPECT_TRUE(children.empty()) << ::testing::PrintToString(children);
+}
+
+TEST(OpenUrl, TheBrowserInheritsNeitherBlockedSignalsNorAnIgnoredSigpipe) {
+    testing_support::TempFolder folder;
+    std::string seen = folder.Path() + "seen";
+    WriteBytes(folder.Path() + "browser",
+               "#!/bin/sh\nPATH=/usr/bin:/bin\ngrep -E '^Sig(Blk|Ign):' /proc/$$/status > '" +
+                   seen + ".part'\nmv '" + seen + ".part' '" + seen + "'\n");
+    ASSERT_EQ(chmod((folder.Path() + "browser").c_str(), 0755), 0);
+    ScopedEnvironment browser("BROWSER", folder.Path() + "browser");
+
+    // As a worker thread of a program that writes to sockets might have it.
+    auto oldPipe = std::signal(SIGPIPE, SIG_IGN);
+    sigset_t blocked, oldMask;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, &oldMask);
+    bool started = OpenUrl("example.com");
+    pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    std::signal(SIGPIPE, oldPipe);
+
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(WaitForFile(seen));
+    unsigned long long blockedMask = ~0ull, ignoredMask = ~0ull;
+    ASSERT_EQ(
+        sscanf(ReadBytes(seen).c_str(), "SigBlk: %llx SigIgn: %llx", &blockedMask, &ignoredMask), 2)
+        << ReadBytes(seen);
+    EXPECT_EQ(blockedMask, 0u);
+    EXPECT_EQ(ignoredMask & (1ull << (SIGPIPE - 1)), 0u);
 }
