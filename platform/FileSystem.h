@@ -18,6 +18,10 @@ bool FileExists(const std::string& path);
 // absolute path, else the home folder's ".config".
 std::string ConfigHome();
 
+// $TMPDIR when it names an existing folder, else /tmp when that exists, with a trailing "/";
+// empty when neither does.
+std::string TemporaryDirectory();
+
 // Creates the folder and any missing parents; false when it does not exist afterwards.
 bool CreateDirectories(const std::string& directory);
 

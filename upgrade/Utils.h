@@ -13,16 +13,18 @@ bool IsOnline();
 bool IsOnlineWithAddresses(const std::vector<std::string>& addresses);
 
 // An HTTP date (RFC 1123, RFC 850 or asctime form, with an optional numeric zone) in local
-// time; 0 for an empty or unreadable text.
+// time, with the offset in effect at that instant; 0 for an empty or unreadable text, an
+// impossible date or a time outside 00:00:00 to 23:59:59.
 TDateTime HttpDateToLocal(const std::string& text);
 
 // The text after the last "/", "\" or ":"; the whole text when there is none.
 std::string UrlFileName(const std::string& url);
 
 // Opens the URL ("http://" put in front when it has no "://") in the user's web browser:
-// $BROWSER when set, else xdg-open. False when no program could be started.
+// $BROWSER when set and not empty, else xdg-open; the URL is its one argument, never seen by a
+// shell. False when the program could not be started.
 bool OpenUrl(const std::string& url);
 
-// $TMPDIR when it names an existing folder, else /tmp, else the executable's folder; always
-// with a trailing "/".
+// $TMPDIR when it names an existing folder, else /tmp, else the executable's folder; with a
+// trailing "/" (empty only when none of them can be found).
 std::string TempFolder();

@@ -59,6 +59,15 @@ std::string ConfigHome() {
     return WithSlash(home) + ".config/";
 }
 
+std::string TemporaryDirectory() {
+    struct stat status {};
+    for (const char* candidate : {static_cast<const char*>(getenv("TMPDIR")), "/tmp"}) {
+        if (candidate && candidate[0] && stat(candidate, &status) == 0 && S_ISDIR(status.st_mode))
+            return WithSlash(candidate);
+    }
+    return "";
+}
+
 bool CreateDirectories(const std::string& directory) {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
