@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: setup, build, all CTest labels (with a throwaway MariaDB server for the
 # database tests), the fetch-path test under valgrind, then the unit, integration and
-# end-to-end tests again under address and undefined-behaviour sanitizers.
+# end-to-end tests again under address and undefined-behaviour sanitizers, and the updater's
+# threads under the thread sanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -29,4 +30,10 @@ cmake -S . -B build-asan -DQUORVEL_WERROR=ON -DQUORVEL_SANITIZE=ON -DQUORVEL_UNI
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j"$jobs" -L 'unit|integration|e2e')
+
+# The worker threads and the transfers under the thread sanitizer: a data race fails the run.
+cmake -S . -B build-tsan -DQUORVEL_WERROR=ON -DQUORVEL_TSAN=ON -DQUORVEL_UNIT_ONLY=ON \
+  -DQUORVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_upgrade
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/upgrade/test_upgrade
 echo "All tests passed."

@@ -543,3 +543,30 @@ TEST_F(HttpTest, OutputFileThatCannotBeCreated) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HttpTest, HttpsTrustsOnlyVerifiedCertificates) {
+    const fs::path certificate = Folder / "cert.pem", key = Folder / "key.pem";
+    const std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+        "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        key.string() + "' -out '" + certificate.string() + "' 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    TLocalWebServer tls(certificate.string(), key.string());
+    tls.Routes().Get("/file", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(FileBody, "application/octet-stream");
+    });
+    tls.Start();
+
+    Http->SetCertificateAuthorityFile(certificate.string());
+    EXPECT_EQ(Fetch(tls.Url("/file")), "done application/octet-stream 300000 pos0");
+    EXPECT_TRUE(Log.Body == FileBody);
+
+    // The system's authorities do not know the test's certificate: no connection, no body.
+    Http->SetCertificateAuthorityFile("");
+    Log.Events.clear();
+    EXPECT_EQ(Fetch(tls.Url("/file")), "unreachable");
+}
+
+} // namespace
