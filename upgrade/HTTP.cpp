@@ -15,6 +15,8 @@ namespace {
 
 // A read buffer larger than this is never filled by one read anyway.
 constexpr int64_t kReadBufferCap = 16 * 1024 * 1024;
+// Milliseconds between progress notifications.
+constexpr uint64_t kProgressInterval = 50;
 
 // The realm of a WWW-Authenticate value: the quoted text after the first '="', up to its
 // closing quote; the whole value when nothing is quoted.
@@ -212,6 +214,8 @@ void TauCustomHTTP::ReadBody() {
     FBytesRead = 0;
     std::vector<char> buffer(
         static_cast<size_t>(std::min<int64_t>(FTransferBufferSize, kReadBufferCap)));
+    uint64_t lastProgress = 0;
+    bool progressOwed = false; // a block arrived since the last notification
     for (;;) {
         const size_t count = FLocalFile ? FLocalFile->Read(buffer.data(), buffer.size())
                              : FSession ? FSession->Read(buffer.data(), buffer.size())
@@ -222,8 +226,19 @@ void TauCustomHTTP::ReadBody() {
             break;
         }
         FBytesRead += static_cast<int64_t>(count);
-        if (OnHTTPProgress) FireProgress();
+        if (!OnHTTPProgress) continue;
+        // At most one notification per interval, and always one for the last block: one per
+        // block made the worker wait for the main thread more than for the network.
+        const uint64_t now = platform::GetTickCount();
+        progressOwed = true;
+        if (lastProgress == 0 || now - lastProgress >= kProgressInterval ||
+            FBytesRead == FContentLength) {
+            FireProgress();
+            lastProgress = now;
+            progressOwed = false;
+        }
     }
+    if (progressOwed && OnHTTPProgress) FireProgress();
     FBodyFailed = FLocalFile ? FLocalFile->Failed() : FSession && FSession->Failed();
 
     FSuccess = FStatus == 200;
