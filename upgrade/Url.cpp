@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/Format.h"
+
 namespace {
 
 int HexValue(char c) {
@@ -50,8 +52,7 @@ bool CrackUrl(const std::string& url, TUrlParts& parts) {
             return std::isalnum(c) || c == '+' || c == '-' || c == '.';
         }))
         return false;
-    for (char c : scheme)
-        parts.Scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    parts.Scheme = LowerCase(scheme);
 
     const size_t authorityStart = schemeEnd + 3;
     const size_t authorityEnd = std::min(full.find_first_of("/?#", authorityStart), full.size());

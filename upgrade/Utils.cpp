@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/Format.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Network.h"
@@ -18,24 +19,6 @@ namespace {
 // 1970-01-01 counted from 1899-12-30.
 constexpr int64_t UnixEpochDays = 25569;
 constexpr int64_t SecondsPerDay = 86400;
-
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string TrimLeft(std::string_view text) {
-    size_t start = 0;
-    while (start < text.size() && IsBlank(text[start]))
-        ++start;
-    return std::string(text.substr(start));
-}
-
-std::string Trim(std::string_view text) {
-    size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1]))
-        --end;
-    return TrimLeft(text.substr(0, end));
-}
 
 // Removes from text the part up to the first separator, the separator and the blanks after
 // it, and returns that part; without a separator the whole text is taken.
@@ -57,26 +40,19 @@ std::optional<int> Number(std::string_view text) {
     return value;
 }
 
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
 // 1 to 12; 0 when the text is not a month's three-letter name.
 int MonthNumber(std::string_view text) {
     static constexpr std::array<std::string_view, 12> Months = {
         "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-    auto found = std::find(Months.begin(), Months.end(), Upper(text));
+    auto found = std::find(Months.begin(), Months.end(), UpperCase(text));
     return found == Months.end() ? 0 : static_cast<int>(found - Months.begin()) + 1;
 }
 
 bool StartsWithWeekday(std::string_view text) {
     static constexpr std::array<std::string_view, 7> Weekdays = {"SUN", "MON", "TUE", "WED",
                                                                  "THU", "FRI", "SAT"};
-    return text.size() >= 3 &&
-           std::find(Weekdays.begin(), Weekdays.end(), Upper(text.substr(0, 3))) != Weekdays.end();
+    return text.size() >= 3 && std::find(Weekdays.begin(), Weekdays.end(),
+                                         UpperCase(text.substr(0, 3))) != Weekdays.end();
 }
 
 // A numeric zone "+hhmm" or "-hhmm" in seconds east of UTC; anything else, GMT included, is UTC.

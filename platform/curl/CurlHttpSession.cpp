@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Format.h"
 #include "platform/HttpClient.h"
 
 namespace platform {
@@ -20,22 +21,6 @@ namespace {
 constexpr size_t kPendingLimit = 1024 * 1024;
 // A header value longer than this counts as missing, as with the system's HTTP API.
 constexpr size_t kHeaderValueLimit = 4095;
-
-std::string Trimmed(std::string_view text) {
-    size_t first = 0, last = text.size();
-    while (first < last && std::isspace(static_cast<unsigned char>(text[first])))
-        ++first;
-    while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1])))
-        --last;
-    return std::string(text.substr(first, last - first));
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 class TCurlHttpSession : public HttpSession {
 public:
@@ -102,8 +87,7 @@ size_t TCurlHttpSession::OnHeader(char* data, size_t size, size_t count, void* s
     session.FRawHeaders.append(line);
     const size_t colon = line.find(':');
     if (colon != std::string_view::npos && line.substr(0, 5) != "HTTP/")
-        session.FHeaderList.emplace_back(Trimmed(line.substr(0, colon)),
-                                         Trimmed(line.substr(colon + 1)));
+        session.FHeaderList.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
     return size * count;
 }
 
@@ -266,7 +250,7 @@ bool TCurlHttpSession::Send(const HttpRequest& request) {
 
 std::optional<std::string> TCurlHttpSession::Header(std::string_view name) const {
     for (const auto& [headerName, value] : FHeaderList)
-        if (SameName(headerName, name))
+        if (SameText(headerName, name))
             return value.size() <= kHeaderValueLimit ? std::optional<std::string>(value)
                                                      : std::nullopt;
     return std::nullopt;
