@@ -74,9 +74,9 @@ enum TUpdaterText : int {
 // The text shown engraved in the wizard, the same in every language.
 inline constexpr std::string_view kUpdaterEngravedText = "Updater";
 
-// The language of a locale name as in LANG ("zh_CN.UTF-8", "pt_BR", "de_AT@euro"): zh_TW and
-// zh_HK give Traditional Chinese, other zh Simplified, pt_BR Brazilian Portuguese; an unknown
-// language, "C", "POSIX" or an empty name gives English. Never wlAuto.
+// The language of a locale name as in LANG ("zh_CN.UTF-8", "pt_BR", "de_AT@euro"): zh_TW,
+// zh_HK and zh_MO give Traditional Chinese, other zh Simplified, pt_BR Brazilian Portuguese; an
+// unknown language, "C", "POSIX" or an empty name gives English. Never wlAuto.
 TauUpdaterLanguage LanguageFromLocale(std::string_view localeName);
 // The system's default language: the first of LC_ALL, LC_MESSAGES and LANG that is set and
 // not empty, through LanguageFromLocale.
