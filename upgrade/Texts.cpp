@@ -1182,6 +1182,9 @@ struct TChosenTexts {
 // The chosen column in the code page: converted once per choice, not per lookup.
 std::array<std::string, utTextCount> ConvertColumn(TauUpdaterLanguage language) {
     if (language == TauUpdaterLanguage::wlAuto) language = SystemLanguage();
+    // A value from outside the enumeration (a damaged setting) must not index past the table.
+    if (static_cast<int>(language) < 1 || static_cast<int>(language) > LanguageCount)
+        language = TauUpdaterLanguage::wlEnglish;
     const std::string_view* column = Columns[static_cast<size_t>(language) - 1];
     std::array<std::string, utTextCount> texts;
     for (int entry = 0; entry < utTextCount; ++entry)

@@ -128,6 +128,47 @@ TEST(TextsTest, EnglishAndSimplifiedChineseHoldTheGivenTexts) {
     EXPECT_EQ(UpdaterText(utCaption).substr(0, 2), "\xC8\xED");
 }
 
+// One distinct entry per language: a column in the wrong place (Portuguese for Brazilian,
+// Malay for Indonesian) shows here.
+TEST(TextsTest, EachLanguageShowsItsOwnColumn) {
+    struct TCase {
+        TauUpdaterLanguage Language;
+        std::string_view CurrentFile;
+    };
+    using enum TauUpdaterLanguage;
+    const TCase cases[] = {
+        {wlEnglish, "Current file"},
+        {wlRussian, "Текущий файл"},
+        {wlGerman, "Aktuelle Datei"},
+        {wlFrench, "Fichier en cours"},
+        {wlSpanish, "Archivo actual"},
+        {wlPortuguese, "Ficheiro atual"},
+        {wlPortugueseBrazilian, "Arquivo atual"},
+        {wlItalian, "File corrente"},
+        {wlDutch, "Huidig bestand"},
+        {wlDanish, "Aktuel fil"},
+        {wlSwedish, "Aktuell fil"},
+        {wlFinnish, "Nykyinen tiedosto"},
+        {wlEstonian, "Praegune fail"},
+        {wlUkrainian, "Поточний файл"},
+        {wlCzech, "Aktuální soubor"},
+        {wlHungarian, "Aktuális fájl"},
+        {wlRomanian, "Fișierul curent"},
+        {wlCatalan, "Fitxer actual"},
+        {wlBasque, "Uneko fitxategia"},
+        {wlAfrikaans, "Huidige lêer"},
+        {wlChineseTraditional, "目前的檔案"},
+        {wlChineseSimplified, "当前的文档"},
+        {wlIndonesian, "Berkas saat ini"},
+        {wlMalay, "Fail semasa"},
+        {wlIcelandic, "Núverandi skrá"},
+    };
+    for (const TCase& c : cases) {
+        SetUpdaterLanguage(c.Language);
+        EXPECT_EQ(UpdaterText(utCurrentFile), CodePage(c.CurrentFile)) << c.CurrentFile;
+    }
+}
+
 TEST(TextsTest, EveryColumnKeepsTheFormatAndLayoutOfEnglish) {
     const std::vector<std::string> english = Column(TauUpdaterLanguage::wlEnglish);
     for (int language = FirstLanguage; language <= LastLanguage; ++language) {
@@ -201,6 +242,7 @@ TEST(TextsTest, LanguageFromLocaleNames) {
         {"ms_MY", wlMalay},
         {"is_IS", wlIcelandic},
         {"ZH_tw", wlChineseTraditional},
+        {"ca@valencia", wlCatalan},
         {"sk_SK", wlEnglish},
         {"zhx", wlEnglish},
     };
