@@ -163,29 +163,34 @@ TEST_F(ReplacerTest, SelfUpgradeReplacesTheListedFilesAndRestarts) {
 }
 
 TEST_F(ReplacerTest, WaitsForTheProgramLockAndProcess) {
+    // The download that kept the program's name is the program, though another comes first.
+    WriteFile(InFolder("helper.uTMP"), FOld, 0600);
     WriteFile(InFolder("quorvel.uTMP"), FNew, 0600);
     pid_t running = fork();
     if (running == 0) {
         pause();
         _exit(0);
     }
-    WriteList({"quorvel.uTMP"}, running);
-    ProgramLock lock(Program());
+    WriteList({"helper.uTMP", "quorvel.uTMP"}, running);
     long child = StartReplacer('0');
     ASSERT_GT(child, 0);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(VersionIn(Program()), "old");
-    lock.Release();
-    // Unlocked, but the process of the list still runs.
+    // No lock, but the process of the list still runs.
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_EQ(VersionIn(Program()), "old");
-    EXPECT_TRUE(std::filesystem::exists(InFolder("quorvel.uTMP")));
+    ProgramLock lock(Program());
     kill(running, SIGKILL);
     waitpid(running, nullptr, 0);
+    // The process is gone, but the lock is held.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(VersionIn(Program()), "old");
+    EXPECT_TRUE(std::filesystem::exists(InFolder("quorvel.uTMP")));
+    lock.Release();
 
     EXPECT_EQ(platform::WaitProgram(child), 0);
     EXPECT_EQ(VersionIn(Program()), "new");
+    EXPECT_EQ(VersionIn(InFolder("helper")), "old");
+    EXPECT_EQ(ModeOf(InFolder("helper")), 0755u);
     EXPECT_EQ(MarkerLines(1), Names{"2 quorvel /afterupgrade dir=" + PrivateFolder()});
 }
 
