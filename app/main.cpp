@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 #ifdef QUORVEL_WITH_WINDOW
-    if (argc <= 1) return RunWindow(argc, argv);
+    // The restart after an upgrade opens the window as a plain start does.
+    if (argc <= 1 || (argc == 2 && std::string(argv[1]) == "/afterupgrade"))
+        return RunWindow(argc, argv);
 #endif
     std::vector<std::string> args(argv + 1, argv + argc);
     return RunCommandLine(args, &platform::CreateDatabase);

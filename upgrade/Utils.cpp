@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -149,4 +150,29 @@ bool OpenUrl(const std::string& url) {
 std::string TempFolder() {
     std::string folder = platform::TemporaryDirectory();
     return folder.empty() ? platform::ExecutableDirectory() : folder;
+}
+
+int64_t LocalDateTimeToUnix(TDateTime value) {
+    auto local = static_cast<int64_t>(std::floor((value - UnixEpochDays) * SecondsPerDay + 0.5));
+    // The offset of the instant itself; a first guess from the local reading is off by an hour
+    // only around a change of the clocks.
+    int64_t utc = local - platform::UtcOffsetSeconds(local);
+    return local - platform::UtcOffsetSeconds(utc);
+}
+
+TDateTime NowLocal() {
+    int64_t utc = std::chrono::duration_cast<std::chrono::seconds>(
+                      std::chrono::system_clock::now().time_since_epoch())
+                      .count();
+    int64_t local = utc + platform::UtcOffsetSeconds(utc);
+    return static_cast<double>(local / SecondsPerDay + UnixEpochDays) +
+           static_cast<double>(local % SecondsPerDay) / SecondsPerDay;
+}
+
+std::string DateText(TDateTime value) {
+    using namespace std::chrono;
+    sys_days day{days{static_cast<int64_t>(std::floor(value)) - UnixEpochDays}};
+    year_month_day date{day};
+    return Format("%02u/%02u/%04d", static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(date.year()));
 }

@@ -1,6 +1,7 @@
 // The updater's helpers: online test, HTTP dates, URL file names, opening a URL, temporary folder.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ std::string UrlFileName(const std::string& url);
 // $BROWSER when set and not empty, else xdg-open; the URL is its one argument, never seen by a
 // shell. False when the program could not be started.
 bool OpenUrl(const std::string& url);
+
+// A local date-time as seconds since 1970 (UTC), with the offset in effect at that instant.
+int64_t LocalDateTimeToUnix(TDateTime value);
+TDateTime NowLocal();
+// month/day/year with two-digit month and day and four-digit year, as "04/18/2010".
+std::string DateText(TDateTime value);
 
 // $TMPDIR when it names an existing folder, else /tmp, else the executable's folder; with a
 // trailing "/" (empty only when none of them can be found).

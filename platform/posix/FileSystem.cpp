@@ -1,28 +1,39 @@
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace platform {
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
     std::vector<char> buffer(PATH_MAX);
     for (;;) {
         ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0) return "";
         if (static_cast<size_t>(length) < buffer.size()) {
-            // A replaced executable reads as "<path> (deleted)"; the folder part is unaffected.
             std::string path(buffer.data(), static_cast<size_t>(length));
-            size_t slash = path.rfind('/');
-            return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+            // A replaced executable reads as "<path> (deleted)"; the path is where it was.
+            constexpr std::string_view deleted = " (deleted)";
+            if (path.ends_with(deleted) && access(path.c_str(), F_OK) != 0)
+                path.resize(path.size() - deleted.size());
+            return path;
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string ExecutableDirectory() {
+    std::string path = ExecutablePath();
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 bool DirectoryWritable(const std::string& directory) {
@@ -72,6 +83,54 @@ bool CreateDirectories(const std::string& directory) {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     return std::filesystem::is_directory(directory, error);
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return -1;
+    return static_cast<int64_t>(status.st_size);
+}
+
+bool SetFileModificationTime(const std::string& path, int64_t unixSeconds) {
+    struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(unixSeconds), 0}};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::string CreatePrivateDirectory(const std::string& parent, const std::string& prefix) {
+    std::string pattern = WithSlash(parent) + prefix + "XXXXXX";
+    if (!mkdtemp(pattern.data())) return "";
+    return pattern + "/";
+}
+
+bool IsOwnPrivateDirectory(const std::string& path) {
+    std::string plain = path;
+    while (plain.size() > 1 && plain.back() == '/')
+        plain.pop_back();
+    struct stat status {};
+    return lstat(plain.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == geteuid() && (status.st_mode & 077) == 0;
+}
+
+bool RemoveDirectoryTree(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error); // removes links, never what they point to
+    return !error && !std::filesystem::exists(std::filesystem::symlink_status(path));
+}
+
+bool WriteNewFile(const std::string& path, const std::string& bytes, unsigned mode) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) return false;
+    size_t written = 0;
+    bool ok = true;
+    while (ok && written < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) written += static_cast<size_t>(n);
+    }
+    ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0; // the umask must not narrow the mode
+    ok = close(fd) == 0 && ok;
+    return ok;
 }
 
 } // namespace platform

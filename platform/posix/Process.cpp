@@ -15,7 +15,9 @@ namespace platform {
 namespace {
 
 // Undoes what the caller's thread may have changed that a new program should not inherit:
-// blocked signals and an ignored SIGPIPE.
+// blocked signals and an ignored SIGPIPE. Each program gets a session of its own: started
+// programs outlive us, and the replacement program must finish its swap even when the
+// terminal we ran in closes.
 class SpawnAttributes {
 public:
     SpawnAttributes() {
@@ -27,7 +29,8 @@ public:
         sigemptyset(&defaults);
         sigaddset(&defaults, SIGPIPE);
         posix_spawnattr_setsigdefault(&FAttributes, &defaults);
-        posix_spawnattr_setflags(&FAttributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        posix_spawnattr_setflags(&FAttributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
+                                                   POSIX_SPAWN_SETSID);
     }
     ~SpawnAttributes() { posix_spawnattr_destroy(&FAttributes); }
     SpawnAttributes(const SpawnAttributes&) = delete;
