@@ -1,6 +1,7 @@
 // The updater's real windows offscreen, in English and in Simplified Chinese: texts, layout,
 // states and what the user's clicks return.
 #include <QApplication>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -45,7 +47,14 @@ void OnNextModal(std::function<void(QWidget*)> action) {
         }
         poller->stop();
         poller->deleteLater();
+        QPointer<QWidget> answered = modal;
         action(modal);
+        // A window that ignored the answer would block the test for good.
+        QTimer::singleShot(3000, [answered] {
+            if (!answered || !answered->isVisible()) return;
+            ADD_FAILURE() << "the modal window stayed open";
+            if (auto* dialog = qobject_cast<QDialog*>(answered.data())) dialog->reject();
+        });
     });
     poller->start(10);
 }
@@ -129,6 +138,11 @@ TEST_P(UpdaterUiTest, QuestionWindowOffersTheVersionAndReturnsTheAnswer) {
         QTest::keyClick(window, Qt::Key_Escape);
     });
     EXPECT_FALSE(Ui.AskUpgrade(longMessage));
+
+    // The program closes it (an upgrade cancelled meanwhile): the answer is no.
+    OnNextModal([&](QWidget*) { Ui.CloseWindows(); });
+    EXPECT_FALSE(Ui.AskUpgrade(""));
+    EXPECT_EQ(Ui.QuestionWindow(), nullptr);
 }
 
 TEST_P(UpdaterUiTest, WizardShowsTheDownload) {
@@ -166,6 +180,7 @@ TEST_P(UpdaterUiTest, WizardShowsTheDownload) {
               wizard->palette().color(QPalette::Light));
     EXPECT_LT(wizard->children().indexOf(shadow), wizard->children().indexOf(about))
         << "the dark text is drawn last";
+    EXPECT_EQ(Child<QLabel>(wizard, "Image1")->pixmap().size(), QSize(118, 218));
 
     Ui.WizardFile("http://updates.example.org/quorvel/quorvel.bin", 1, 2);
     EXPECT_EQ(Child<QLineEdit>(wizard, "FileURL")->text(),
@@ -197,11 +212,19 @@ TEST_P(UpdaterUiTest, WizardShowsTheDownload) {
 TEST_P(UpdaterUiTest, FinishedWizardReturnsWhenFinishIsClicked) {
     int aborted = 0;
     Ui.OnWizardAborted = [&] { ++aborted; };
+    QTemporaryDir folder;
+    const QString pictureFile = folder.filePath(QStringLiteral("图片.png"));
+    QPixmap picture(20, 30);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(pictureFile));
     TauUpdaterWizard options;
     options.StayOnTop = false;
+    options.Pic118x218 = CodePage(pictureFile.toUtf8().constData());
     Ui.ShowWizard(options);
     QPointer<TauUpdaterWizardForm> wizard = Ui.Wizard();
     EXPECT_FALSE(wizard->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(Child<QLabel>(wizard, "Image1")->pixmap().size(), QSize(20, 30));
+    EXPECT_EQ(Child<QLabel>(wizard, "Image1")->size(), QSize(146, 269)) << "stretched";
     bool inspected = false;
     QTimer::singleShot(0, [&] {
         inspected = true;
@@ -221,7 +244,8 @@ TEST_P(UpdaterUiTest, FinishedWizardReturnsWhenFinishIsClicked) {
         // Escape stands for the disabled Cancel button: nothing happens.
         QTest::keyClick(wizard, Qt::Key_Escape);
         QTest::qWait(20);
-        EXPECT_TRUE(Ui.WizardShown());
+        ASSERT_TRUE(Ui.WizardShown());
+        EXPECT_TRUE(wizard->isVisible());
         Click(wizard, "FinishBtn");
     });
     QTimer guard;
@@ -287,6 +311,15 @@ TEST_P(UpdaterUiTest, ClosingTheWizardAsksWhetherToAbort) {
     Ui.ShowFinished();
     EXPECT_EQ(aborted, 2);
     EXPECT_FALSE(Ui.WizardShown());
+
+    // The program closes the wizard while the question is open: no abort, the wizard is freed.
+    Ui.ShowWizard(TauUpdaterWizard{});
+    wizard = Ui.Wizard();
+    OnNextModal([&](QWidget*) { Ui.CloseWindows(); });
+    wizard->close();
+    EXPECT_FALSE(Ui.WizardShown());
+    EXPECT_EQ(aborted, 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wizard.isNull(); }, 2000));
 }
 
 TEST_P(UpdaterUiTest, PasswordWindowStoresWhatWasEnteredOnOK) {
