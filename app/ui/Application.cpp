@@ -8,12 +8,26 @@
 
 #include "app/ui/Icons.h"
 #include "app/ui/MainForm.h"
+#include "app/ui/MessageBoxes.h"
+#include "app/ui/QtText.h"
+#include "platform/qt/QtDispatcher.h"
+#include "upgrade/Updater.h"
+#include "upgrade/ui/QtUpdaterUi.h"
 
 namespace {
 
 bool HasVar(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
+}
+
+// The main window's update component as this build configures it.
+void ConfigureUpdater(TauUpdater& updater) {
+    updater.SetVersionControl(TauUpdaterVersionControl::byNumber);
+    updater.SetVersionNumber(QUORVEL_VERSION_TEXT);
+    updater.SetVersionDate("04/18/2010");
+    updater.SetPublicKey(QUORVEL_UPDATE_PUBLIC_KEY);
+    updater.SetReleasePageURL(QUORVEL_RELEASE_PAGE);
 }
 
 } // namespace
@@ -48,7 +62,23 @@ int RunWindow(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     PrepareApplication(application);
-    TmainForm mainForm;
+    platform::TQtDispatcher dispatcher;
+    TQtUpdaterUi updaterUi(FromQString(ApplicationTitle()));
+    TauUpdater updater(dispatcher, &updaterUi);
+    ConfigureUpdater(updater);
+    TMainFormSetup setup;
+    // No address configured: no check at all.
+    if (std::string url = UpdateInfoFileUrl(QUORVEL_UPDATE_URL); !url.empty())
+        setup.StartUpgradeCheck = [&updater, url] {
+            updater.SetInfoFileURL(url);
+            updater.CheckUpdate();
+        };
+    TmainForm mainForm(std::move(setup));
+    updater.CloseApplication = [&mainForm] {
+        mainForm.close();
+        QApplication::quit();
+    };
+    updater.Loaded(argc > 1 ? argv[1] : "");
     mainForm.showMaximized();
     return QApplication::exec();
 }
