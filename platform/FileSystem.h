@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -39,6 +40,8 @@ bool SetFileModificationTime(const std::string& path, int64_t unixSeconds);
 std::string CreatePrivateDirectory(const std::string& parent, const std::string& prefix);
 // True when path is a real folder (not a link) owned by us that nobody else may enter.
 bool IsOwnPrivateDirectory(const std::string& path);
+// The names in a folder (without "." and ".."); empty when it cannot be read.
+std::vector<std::string> DirectoryEntries(const std::string& directory);
 // Removes a folder and everything in it, never following links; false when anything stays.
 bool RemoveDirectoryTree(const std::string& path);
 

@@ -477,19 +477,35 @@ void TauUpdater::ReportUpgradeFailed(const std::string& reason) {
 // ---- after a restart ----
 
 void TauUpdater::RemoveLeftovers() {
-    std::string folder = platform::EnvironmentVariable(replacer::kFolderVariable).value_or("");
-    if (folder.empty()) return;
-    // Programs we start must not take the folder for theirs.
-    platform::RemoveEnvironmentVariable(replacer::kFolderVariable);
-    if (folder.back() != '/') folder += '/';
     std::string temp = TempFolder();
-    if (folder.rfind(temp + std::string(replacer::kFolderPrefix), 0) != 0 ||
+    // The folder of the upgrade that started us.
+    if (std::optional<std::string> named =
+            platform::EnvironmentVariable(replacer::kFolderVariable)) {
+        // Programs we start must not take the folder for theirs.
+        platform::RemoveEnvironmentVariable(replacer::kFolderVariable);
+        TakeUpgradeFolder(temp, *named);
+    }
+    // Upgrades that ended without starting us (a replacement program that gave up waiting)
+    // left their message behind.
+    for (const std::string& name : platform::DirectoryEntries(temp))
+        if (name.starts_with(replacer::kFolderPrefix) &&
+            platform::FileExists(temp + name + "/" + std::string(replacer::kMessageName)))
+            TakeUpgradeFolder(temp, temp + name);
+}
+
+void TauUpdater::TakeUpgradeFolder(const std::string& temp, std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    // Only a folder the replacement program of ours made: one level below the temporary
+    // folder, with its name, ours alone.
+    if (!folder.starts_with(temp + std::string(replacer::kFolderPrefix)) ||
         folder.find('/', temp.size()) != folder.size() - 1 ||
         !platform::IsOwnPrivateDirectory(folder))
         return;
     std::string message;
-    if (platform::ReadWholeFile(folder + std::string(replacer::kMessageName), message))
-        FFailureMessage = message.empty() ? "?" : message;
+    if (platform::ReadWholeFile(folder + std::string(replacer::kMessageName), message)) {
+        if (!FFailureMessage.empty()) FFailureMessage += "\n\n";
+        FFailureMessage += message.empty() ? "?" : message;
+    }
     platform::RemoveDirectoryTree(folder);
 }
 

@@ -181,6 +181,7 @@ private:
     std::string StartReplacer();
     void ReportUpgradeFailed(const std::string& reason);
     void RemoveLeftovers();
+    void TakeUpgradeFolder(const std::string& temp, std::string folder);
 
     void HeaderInfo(int64_t contentLength, TDateTime lastModified, bool& continueTransfer);
     void Progress(int64_t contentLength, int64_t bytesRead, int64_t elapsedTime, int64_t timeLeft,

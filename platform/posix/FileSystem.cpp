@@ -111,6 +111,15 @@ bool IsOwnPrivateDirectory(const std::string& path) {
            status.st_uid == geteuid() && (status.st_mode & 077) == 0;
 }
 
+std::vector<std::string> DirectoryEntries(const std::string& directory) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error))
+        names.push_back(entry->path().filename().string());
+    return names;
+}
+
 bool RemoveDirectoryTree(const std::string& path) {
     std::error_code error;
     std::filesystem::remove_all(path, error); // removes links, never what they point to

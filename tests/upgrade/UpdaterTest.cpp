@@ -42,6 +42,9 @@ protected:
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(Folder);
         fs::create_directories(Folder / "app");
+        // The temporary folder is the test's own: the component looks for left-overs there.
+        fs::create_directories(Folder / "tmp");
+        setenv("TMPDIR", (Folder / "tmp").c_str(), 1);
         Program = Folder / "app" / "prog";
         WriteWhole(Program, "old program");
         Server.Routes().Get("/files/(.*)",
@@ -78,6 +81,7 @@ protected:
     }
     void TearDown() override {
         Updater.reset();
+        unsetenv("TMPDIR");
         Server.Stop();
         fs::remove_all(Folder);
     }
@@ -329,6 +333,18 @@ TEST_F(UpdaterTest, TheRestartedProgramReportsTheLastUpgradeAndRemovesItsFolder)
     EXPECT_TRUE(seen.empty());
     EXPECT_FALSE(fs::exists(okFolder));
 
+    // A replacement program that gave up waiting left its message in its folder; a folder
+    // without one belongs to an upgrade still under way.
+    seen.clear();
+    std::string gaveUp = platform::CreatePrivateDirectory(TempFolder(), "quorvel-upgrade-");
+    WriteWhole(gaveUp + "message.txt", "quorvel did not end");
+    std::string running = platform::CreatePrivateDirectory(TempFolder(), "quorvel-upgrade-");
+    auto [laterFolder, later] = make("");
+    later->Loaded("");
+    EXPECT_EQ(seen, Lines{"failed quorvel did not end"});
+    EXPECT_FALSE(fs::exists(gaveUp));
+    EXPECT_TRUE(fs::exists(running));
+
     // A folder anyone may enter is not one the replacement program made: left alone.
     std::string open = platform::CreatePrivateDirectory(TempFolder(), "quorvel-upgrade-");
     fs::permissions(open, fs::perms::all);
@@ -336,6 +352,37 @@ TEST_F(UpdaterTest, TheRestartedProgramReportsTheLastUpgradeAndRemovesItsFolder)
     TauUpdater third(Dispatcher, nullptr);
     EXPECT_TRUE(fs::exists(open));
     fs::remove_all(open);
+}
+
+TEST_F(UpdaterTest, TheAutomaticCheckWaitsUntilOnlineAndRunsOnce) {
+    std::atomic<bool> online{false};
+    Updater->OnlineTest = [&online] { return online.load(); };
+    Updater->SetAutoCheckInterval(20);
+    Updater->SetInfoFileURL(InfoFile("#version=1\n"));
+    Updater->SetShowMessages(0xFF);
+    Updater->SetAutoCheck(true);
+    Dispatcher.PumpUntil([] { return false; }, std::chrono::milliseconds(150));
+    EXPECT_TRUE(Events.empty()); // offline: the ticks do nothing
+    online = true;
+    EXPECT_TRUE(Dispatcher.PumpUntil([this] { return Finished; }));
+    EXPECT_EQ(Events, Lines{"noupdate"});
+    // Once past the timer, no further check follows.
+    Dispatcher.PumpUntil([] { return false; }, std::chrono::milliseconds(150));
+    EXPECT_EQ(Events, Lines{"noupdate"});
+
+    // A check the timer started that finds no host arms the timer again.
+    Updater = std::make_unique<TauUpdater>(Dispatcher, nullptr);
+    Record();
+    Updater->SetPublicKey(Keys.PublicBase64);
+    Updater->OnlineTest = [] { return true; };
+    Updater->SetAutoCheckInterval(20);
+    Updater->SetInfoFileURL("https://127.0.0.1:1/update.inf");
+    Events.clear();
+    Updater->SetAutoCheck(true);
+    ASSERT_TRUE(Dispatcher.PumpUntil([this] { return Events.size() >= 2; }));
+    EXPECT_EQ(Events[0], "unreachable 127.0.0.1");
+    EXPECT_EQ(Events[1], "unreachable 127.0.0.1");
+    Updater->SetAutoCheck(false);
 }
 
 } // namespace
