@@ -24,21 +24,27 @@ std::string Format(const char* format, ...) {
     return result;
 }
 
-static bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+static bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string TrimLeft(std::string_view text) {
     size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) ++first;
+    while (first < text.size() && IsBlank(text[first]))
+        ++first;
     return std::string(text.substr(first));
 }
 
 std::string TrimRight(std::string_view text) {
     size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1])) --end;
+    while (end > 0 && IsBlank(text[end - 1]))
+        --end;
     return std::string(text.substr(0, end));
 }
 
-std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
+std::string Trim(std::string_view text) {
+    return TrimLeft(TrimRight(text));
+}
 
 std::string LowerCase(std::string_view text) {
     std::string result(text);
@@ -87,7 +93,8 @@ int64_t StrToInt64Def(std::string_view text, int64_t defaultValue) {
     }
     if (digits.empty()) return defaultValue;
     uint64_t magnitude = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
+    auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
     if (error != std::errc() || end != digits.data() + digits.size()) return defaultValue;
     if (base == 10) {
         if (negative ? magnitude > uint64_t(INT64_MAX) + 1 : magnitude > uint64_t(INT64_MAX))
@@ -119,4 +126,14 @@ std::string BytesToHex(std::string_view bytes) {
         hex[2 * i + 1] = digits[byte & 0x0F];
     }
     return hex;
+}
+
+std::optional<int64_t> PlainDecimal(std::string_view text, size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits || text.size() > 18) return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
 }

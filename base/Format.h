@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,9 @@ bool SameText(std::string_view a, std::string_view b);
 // Decimal, or hexadecimal after a "0x"/"0X" (or "$") prefix; anything else gives defaultValue.
 int64_t StrToInt64Def(std::string_view text, int64_t defaultValue);
 int StrToIntDef(std::string_view text, int defaultValue);
+// Only the digits 0 to 9, at least one and at most maxDigits; nothing for anything else (a sign,
+// blanks, hexadecimal).
+std::optional<int64_t> PlainDecimal(std::string_view text, size_t maxDigits);
 
 // Two upper-case hexadecimal digits per byte, high nibble first.
 std::string BytesToHex(std::string_view bytes);

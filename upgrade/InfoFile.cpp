@@ -12,13 +12,7 @@ constexpr std::string_view kSignatureKey = "#signature=";
 
 // The decimal part of a version; -1 for anything that is not a plain non-negative number.
 int64_t VersionPart(std::string_view text) {
-    if (text.empty() || text.size() > 18) return -1;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return PlainDecimal(text, 18).value_or(-1);
 }
 
 std::vector<std::string_view> FourVersionParts(std::string_view text) {
@@ -40,16 +34,6 @@ std::vector<std::string_view> FourVersionParts(std::string_view text) {
         }
     }
     return parts;
-}
-
-std::optional<int> DatePart(std::string_view text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 } // namespace
@@ -111,12 +95,13 @@ std::optional<TDateTime> ParseVersionDate(std::string_view text) {
     if (first == std::string_view::npos) return std::nullopt;
     size_t second = text.find('/', first + 1);
     if (second == std::string_view::npos) return std::nullopt;
-    std::optional<int> month = DatePart(text.substr(0, first));
-    std::optional<int> day = DatePart(text.substr(first + 1, second - first - 1));
-    std::optional<int> year = DatePart(text.substr(second + 1));
+    std::optional<int64_t> month = PlainDecimal(text.substr(0, first), 9);
+    std::optional<int64_t> day = PlainDecimal(text.substr(first + 1, second - first - 1), 9);
+    std::optional<int64_t> year = PlainDecimal(text.substr(second + 1), 9);
     if (!month || !day || !year || *year < 1 || *year > 9999) return std::nullopt;
     using namespace std::chrono;
-    year_month_day date{std::chrono::year(*year), std::chrono::month(static_cast<unsigned>(*month)),
+    year_month_day date{std::chrono::year(static_cast<int>(*year)),
+                        std::chrono::month(static_cast<unsigned>(*month)),
                         std::chrono::day(static_cast<unsigned>(*day))};
     if (!date.ok()) return std::nullopt;
     constexpr int64_t UnixEpochDays = 25569; // 1970-01-01 counted from 1899-12-30

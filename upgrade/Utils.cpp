@@ -32,13 +32,9 @@ std::string Take(std::string& text, char separator) {
 
 // Plain decimal digits only; more than nine would not fit any field of a date anyway.
 std::optional<int> Number(std::string_view text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    std::optional<int64_t> value = PlainDecimal(text, 9);
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 // 1 to 12; 0 when the text is not a month's three-letter name.

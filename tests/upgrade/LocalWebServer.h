@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -47,3 +48,33 @@ private:
     std::thread FThread;
     int FPort = 0;
 };
+
+// Serves files[NAME] at /files/NAME with a fixed Last-Modified (18 Apr 2010 08:30:00 GMT), 404
+// for other names, counting the requests. files may change while the server runs between
+// transfers.
+inline void ServeFiles(TLocalWebServer& server, const std::map<std::string, std::string>& files,
+                       std::atomic<int>& requests) {
+    server.Routes().Get("/files/(.*)",
+                        [&files, &requests](const httplib::Request& req, httplib::Response& res) {
+                            ++requests;
+                            auto file = files.find(req.matches[1]);
+                            if (file == files.end()) {
+                                res.status = 404;
+                                return;
+                            }
+                            res.set_header("Last-Modified", "Sun, 18 Apr 2010 08:30:00 GMT");
+                            res.set_content(file->second, "application/octet-stream");
+                        });
+}
+
+// /short announces 1000 bytes, sends 500 and closes the connection.
+inline void ServeShortBody(TLocalWebServer& server) {
+    server.Routes().Get("/short", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(1000, "application/octet-stream",
+                                 [](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset > 0) return false;
+                                     sink.write(std::string(500, 'x').data(), 500);
+                                     return true;
+                                 });
+    });
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "tests/common/ScopedEnvironment.h"
 #include "upgrade/Texts.h"
 
 namespace {
@@ -20,28 +21,7 @@ using platform::Utf8ToCodePage;
 constexpr int FirstLanguage = static_cast<int>(TauUpdaterLanguage::wlEnglish);
 constexpr int LastLanguage = static_cast<int>(TauUpdaterLanguage::wlIcelandic);
 
-// Sets an environment variable (or removes it: nullopt) for one scope and puts the old one back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(std::string name, const std::optional<std::string>& value)
-        : FName(std::move(name)) {
-        if (const char* old = getenv(FName.c_str())) FOld = old;
-        Set(value);
-    }
-    ~ScopedEnvironment() { Set(FOld); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    void Set(const std::optional<std::string>& value) {
-        if (value)
-            setenv(FName.c_str(), value->c_str(), 1);
-        else
-            unsetenv(FName.c_str());
-    }
-    std::string FName;
-    std::optional<std::string> FOld;
-};
+using testing_support::ScopedEnvironment;
 
 // LC_ALL, LC_MESSAGES and LANG for one scope.
 struct ScopedLocale {

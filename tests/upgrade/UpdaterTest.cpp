@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/headless/PumpedDispatcher.h"
 #include "replacer/Protocol.h"
+#include "tests/common/TestFiles.h"
 #include "tests/upgrade/LocalWebServer.h"
 #include "tests/upgrade/TestKeys.h"
 #include "upgrade/Updater.h"
@@ -21,14 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteWhole(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
 
 std::string Hex(const std::string& bytes) {
     return LowerCase(BytesToHex(platform::Sha256(bytes)));
@@ -46,27 +41,9 @@ protected:
         fs::create_directories(Folder / "tmp");
         setenv("TMPDIR", (Folder / "tmp").c_str(), 1);
         Program = Folder / "app" / "prog";
-        WriteWhole(Program, "old program");
-        Server.Routes().Get("/files/(.*)",
-                            [this](const httplib::Request& req, httplib::Response& res) {
-                                ++Requests;
-                                auto file = Files.find(req.matches[1]);
-                                if (file == Files.end()) {
-                                    res.status = 404;
-                                    return;
-                                }
-                                res.set_header("Last-Modified", "Sun, 18 Apr 2010 08:30:00 GMT");
-                                res.set_content(file->second, "application/octet-stream");
-                            });
-        Server.Routes().Get("/short", [](const httplib::Request&, httplib::Response& res) {
-            // Announces more than it sends, then closes.
-            res.set_content_provider(1000, "application/octet-stream",
-                                     [](size_t offset, size_t, httplib::DataSink& sink) {
-                                         if (offset > 0) return false;
-                                         sink.write(std::string(500, 'x').data(), 500);
-                                         return true;
-                                     });
-        });
+        WriteBytes(Program, "old program");
+        ServeFiles(Server, Files, Requests);
+        ServeShortBody(Server);
         Server.Start();
         Updater = std::make_unique<TauUpdater>(Dispatcher, nullptr);
         Updater->SetPublicKey(Keys.PublicBase64);
@@ -125,7 +102,7 @@ protected:
 
     std::string InfoFile(const std::string& body, bool sign = true) {
         fs::path path = Folder / "update.inf";
-        WriteWhole(path, sign ? Keys.Sign(body) : body);
+        WriteBytes(path, sign ? Keys.Sign(body) : body);
         return "file://" + path.string();
     }
     std::string Serve(const std::string& name, const std::string& bytes) {
@@ -163,10 +140,10 @@ TEST_F(UpdaterTest, OnlyASignedFileReadSafelyOffersAnything) {
     EXPECT_EQ(Check(InfoFile(body, false)), Lines{"noinfo"});
     std::string tampered = Keys.Sign(body);
     tampered[10] = '9'; // "#version=3" becomes "#version=9" after signing
-    WriteWhole(Folder / "update.inf", tampered);
+    WriteBytes(Folder / "update.inf", tampered);
     EXPECT_EQ(Check("file://" + (Folder / "update.inf").string()), Lines{"noinfo"});
     TKeyPair other;
-    WriteWhole(Folder / "update.inf", other.Sign(body));
+    WriteBytes(Folder / "update.inf", other.Sign(body));
     EXPECT_EQ(Check("file://" + (Folder / "update.inf").string()), Lines{"noinfo"});
     // Over plain http the file is never even asked for.
     Files["update.inf"] = Keys.Sign(body);
@@ -213,9 +190,9 @@ TEST_F(UpdaterTest, FilesArriveVerifiedBesideTheProgramWithTheServersTimes) {
                               uint8_t, uint8_t total, float) { totals.push_back(total); };
     EXPECT_EQ(Check(InfoFile(body)), Lines({"begin 0 2 [Fixes]", "done prog-linux.uTMP",
                                             "done data.txt.uTMP", "end", "close"}));
-    EXPECT_EQ(ReadWhole(Folder / "app" / "prog-linux.uTMP"), program);
-    EXPECT_EQ(ReadWhole(Folder / "app" / "data.txt.uTMP"), "data");
-    EXPECT_EQ(ReadWhole(Program), "old program"); // replacing is the replacement program's job
+    EXPECT_EQ(ReadBytes(Folder / "app" / "prog-linux.uTMP"), program);
+    EXPECT_EQ(ReadBytes(Folder / "app" / "data.txt.uTMP"), "data");
+    EXPECT_EQ(ReadBytes(Program), "old program"); // replacing is the replacement program's job
     EXPECT_EQ(Replaced, Lines({"prog-linux.uTMP", "data.txt.uTMP"}));
     // Last-Modified: 18 Apr 2010 08:30:00 GMT.
     struct stat status {};
@@ -259,8 +236,8 @@ TEST_F(UpdaterTest, HostileOrMissingFilesAreLostAndNothingLandsOutsideTheFolder)
 }
 
 TEST_F(UpdaterTest, SizeOnlyUpgradeSkipsUnchangedFilesButNeverTheProgram) {
-    WriteWhole(Folder / "app" / "same.dat", "1234");
-    WriteWhole(Program, "abcd");
+    WriteBytes(Folder / "app" / "same.dat", "1234");
+    WriteBytes(Program, "abcd");
     const std::string body = "#version=3\n#url=" + Serve("prog", "wxyz") +
                              "\n#url0=" + Serve("same.dat", "5678") +
                              "\n#url3=" + Serve("other.dat", "x") + "\n#sha256=" + Hex("wxyz") +
@@ -293,7 +270,7 @@ TEST_F(UpdaterTest, ABrokenConnectionOrAnUnreachableHostEndsTheUpgrade) {
 TEST_F(UpdaterTest, AnInstallationThatCannotBeWrittenOnlyPointsToTheReleasePage) {
     const std::string opened = (Folder / "opened").string();
     const std::string browser = (Folder / "browser.sh").string();
-    WriteWhole(browser, "#!/bin/sh\necho \"$1\" > '" + opened + "'\n");
+    WriteBytes(browser, "#!/bin/sh\necho \"$1\" > '" + opened + "'\n");
     fs::permissions(browser, fs::perms::owner_all);
     setenv("BROWSER", browser.c_str(), 1);
     Updater->InstallationWritable = [](const std::string&) { return false; };
@@ -304,7 +281,7 @@ TEST_F(UpdaterTest, AnInstallationThatCannotBeWrittenOnlyPointsToTheReleasePage)
     EXPECT_EQ(Requests, 0);
     for (int i = 0; i < 200 && !fs::exists(opened); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadWhole(opened), "https://example.invalid/releases\n");
+    EXPECT_EQ(ReadBytes(opened), "https://example.invalid/releases\n");
     unsetenv("BROWSER");
 }
 
@@ -312,7 +289,7 @@ TEST_F(UpdaterTest, TheRestartedProgramReportsTheLastUpgradeAndRemovesItsFolder)
     std::vector<std::string> seen;
     auto make = [&](const std::string& message) {
         std::string folder = platform::CreatePrivateDirectory(TempFolder(), "quorvel-upgrade-");
-        if (!message.empty()) WriteWhole(folder + "message.txt", message);
+        if (!message.empty()) WriteBytes(folder + "message.txt", message);
         setenv(replacer::kFolderVariable, folder.c_str(), 1);
         auto updater = std::make_unique<TauUpdater>(Dispatcher, nullptr);
         updater->OnAfterRestart = [&](TauUpdater*) { seen.push_back("restarted"); };
@@ -337,7 +314,7 @@ TEST_F(UpdaterTest, TheRestartedProgramReportsTheLastUpgradeAndRemovesItsFolder)
     // without one belongs to an upgrade still under way.
     seen.clear();
     std::string gaveUp = platform::CreatePrivateDirectory(TempFolder(), "quorvel-upgrade-");
-    WriteWhole(gaveUp + "message.txt", "quorvel did not end");
+    WriteBytes(gaveUp + "message.txt", "quorvel did not end");
     std::string running = platform::CreatePrivateDirectory(TempFolder(), "quorvel-upgrade-");
     auto [laterFolder, later] = make("");
     later->Loaded("");

@@ -16,6 +16,7 @@
 
 #include "platform/Network.h"
 #include "platform/Process.h"
+#include "tests/common/ScopedEnvironment.h"
 #include "tests/common/TestFiles.h"
 #include "upgrade/Utils.h"
 
@@ -24,29 +25,7 @@ using testing_support::WriteBytes;
 
 namespace {
 
-// Sets an environment variable for one scope and puts the old value back; TZ is re-read.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(std::string name, const std::optional<std::string>& value)
-        : FName(std::move(name)) {
-        if (const char* old = getenv(FName.c_str())) FOld = old;
-        Set(value);
-    }
-    ~ScopedEnvironment() { Set(FOld); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    void Set(const std::optional<std::string>& value) {
-        if (value)
-            setenv(FName.c_str(), value->c_str(), 1);
-        else
-            unsetenv(FName.c_str());
-        if (FName == "TZ") tzset();
-    }
-    std::string FName;
-    std::optional<std::string> FOld;
-};
+using testing_support::ScopedEnvironment;
 
 // "YYYY-MM-DD hh:mm:ss", or "0" for no date: a failing row shows the whole value.
 std::string Dump(TDateTime value) {

@@ -14,25 +14,15 @@
 
 #include "base/Format.h"
 #include "platform/Crypto.h"
+#include "tests/common/TestFiles.h"
 #include "tests/upgrade/LocalWebServer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// In one read: the programs are large, and a byte-wise copy is slow in the sanitizer build.
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-void WriteWhole(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
 
 std::string Hex(const std::string& bytes) {
     return LowerCase(BytesToHex(platform::Sha256(bytes)));
@@ -73,24 +63,17 @@ protected:
                              [this](const httplib::Request&, httplib::Response& res) {
                                  res.set_content(InfoText, "text/plain");
                              });
-        Server->Routes().Get("/files/(.*)",
-                             [this](const httplib::Request& req, httplib::Response& res) {
-                                 auto file = Files.find(req.matches[1]);
-                                 if (file == Files.end())
-                                     res.status = 404;
-                                 else
-                                     res.set_content(file->second, "application/octet-stream");
-                             });
+        ServeFiles(*Server, Files, Requests);
         Server->Start();
 
-        V1 = ReadWhole(STANDIN_V1);
-        V2 = ReadWhole(STANDIN_V2);
+        V1 = ReadBytes(STANDIN_V1);
+        V2 = ReadBytes(STANDIN_V2);
         ASSERT_NE(V1, V2);
         fs::copy_file(STANDIN_V1, Program);
         fs::permissions(Program, fs::perms::owner_all | fs::perms::group_read |
                                      fs::perms::group_exec | fs::perms::others_read |
                                      fs::perms::others_exec);
-        WriteWhole(Install / "data.txt", "old data");
+        WriteBytes(Install / "data.txt", "old data");
         setenv("QUORVEL_UPDATE_URL", Server->Url("/update.inf").c_str(), 1);
         setenv("STANDIN_CA", certificate.c_str(), 1);
         setenv("STANDIN_MARKER", Marker.c_str(), 1);
@@ -107,11 +90,11 @@ protected:
     // Signs the file as a publisher does, with scripts/sign-update.sh.
     void Offer(const std::string& body) {
         const fs::path path = Folder / "update.inf";
-        WriteWhole(path, body);
+        WriteBytes(path, body);
         const std::string command =
             std::string(SIGN_SCRIPT) + " " + Quoted(SIGNING_KEY) + " " + Quoted(path.string());
         ASSERT_EQ(std::system(command.c_str()), 0);
-        InfoText = ReadWhole(path);
+        InfoText = ReadBytes(path);
     }
     std::string Serve(const std::string& name, const std::string& bytes) {
         Files[name] = bytes;
@@ -126,7 +109,7 @@ protected:
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (std::chrono::steady_clock::now() < deadline) {
             lines.clear();
-            std::istringstream in(ReadWhole(Marker));
+            std::istringstream in(ReadBytes(Marker));
             for (std::string line; std::getline(in, line);)
                 lines.push_back(line);
             if (!lines.empty() && lines.back().starts_with(lastLine)) break;
@@ -138,7 +121,7 @@ protected:
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(Install))
             files[entry.path().filename().string()] =
-                entry.is_directory() ? "<folder>" : ReadWhole(entry.path());
+                entry.is_directory() ? "<folder>" : ReadBytes(entry.path());
         return files;
     }
     // The replacement program's private folders left in the temporary folder.
@@ -159,6 +142,7 @@ protected:
     std::unique_ptr<TLocalWebServer> Server;
     std::string InfoText;
     std::map<std::string, std::string> Files;
+    std::atomic<int> Requests{0};
     std::string V1, V2;
 };
 
@@ -222,7 +206,7 @@ TEST_F(UpgradeEndToEndTest, AFailedReplacementPutsTheOldProgramBackAndRunsIt) {
     // A non-empty folder where the data file should go: its rename fails after the program's.
     fs::remove(Install / "data.txt");
     fs::create_directories(Install / "data.txt");
-    WriteWhole(Install / "data.txt" / "keep", "kept");
+    WriteBytes(Install / "data.txt" / "keep", "kept");
     Offer("#version=2\n#url=" + Serve("standin", V2) + "\n#sha256=" + Hex(V2) +
           "\n#url0=" + Serve("data.txt", "new data") + "\n#sha2560=" + Hex("new data") + "\n");
     std::vector<std::string> lines = Run("failed");
@@ -233,7 +217,7 @@ TEST_F(UpgradeEndToEndTest, AFailedReplacementPutsTheOldProgramBackAndRunsIt) {
     std::map<std::string, std::string> files = InstalledFiles();
     EXPECT_EQ(files.size(), 2u);
     EXPECT_TRUE(files["standin"] == V1);
-    EXPECT_EQ(ReadWhole(Install / "data.txt" / "keep"), "kept");
+    EXPECT_EQ(ReadBytes(Install / "data.txt" / "keep"), "kept");
     EXPECT_EQ(Mode(Program), 0755u);
     EXPECT_EQ(LeftoverFolders(), 0);
 }
@@ -241,7 +225,7 @@ TEST_F(UpgradeEndToEndTest, AFailedReplacementPutsTheOldProgramBackAndRunsIt) {
 TEST_F(UpgradeEndToEndTest, AnInstallationTheUserCannotWriteOnlyPointsToTheReleasePage) {
     const fs::path opened = Shared / "opened";
     const fs::path browser = Folder / "browser.sh";
-    WriteWhole(browser, "#!/bin/sh\necho \"$1\" > " + Quoted(opened.string()) + "\n");
+    WriteBytes(browser, "#!/bin/sh\necho \"$1\" > " + Quoted(opened.string()) + "\n");
     fs::permissions(browser, fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
     setenv("BROWSER", browser.c_str(), 1);
     setenv("STANDIN_RELEASE_PAGE", "https://releases.invalid/quorvel", 1);
@@ -252,16 +236,16 @@ TEST_F(UpgradeEndToEndTest, AnInstallationTheUserCannotWriteOnlyPointsToTheRelea
         Run("read-only", "setpriv --reuid=nobody --regid=nogroup --clear-groups ");
     EXPECT_EQ(lines, std::vector<std::string>({"start v1 []", "read-only 2.1"}));
     EXPECT_EQ(InstalledFiles(), before);
-    for (int i = 0; i < 500 && ReadWhole(opened).empty(); ++i)
+    for (int i = 0; i < 500 && ReadBytes(opened).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadWhole(opened), "https://releases.invalid/quorvel\n");
+    EXPECT_EQ(ReadBytes(opened), "https://releases.invalid/quorvel\n");
 }
 
 TEST_F(UpgradeEndToEndTest, QuorvelCarriesNoTestKey) {
-    const std::string quorvel = ReadWhole(QUORVEL_EXECUTABLE);
+    const std::string quorvel = ReadBytes(QUORVEL_EXECUTABLE);
     ASSERT_GT(quorvel.size(), 100000u);
     EXPECT_EQ(quorvel.find(TEST_PUBLIC_KEY), std::string::npos);
-    EXPECT_NE(ReadWhole(STANDIN_V1).find(TEST_PUBLIC_KEY), std::string::npos);
+    EXPECT_NE(ReadBytes(STANDIN_V1).find(TEST_PUBLIC_KEY), std::string::npos);
 }
 
 } // namespace

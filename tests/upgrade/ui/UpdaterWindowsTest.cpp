@@ -34,23 +34,8 @@ protected:
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(Folder);
         fs::create_directories(Folder / "app");
-        Server.Routes().Get("/files/(.*)",
-                            [this](const httplib::Request& req, httplib::Response& res) {
-                                ++Requests;
-                                auto file = Files.find(req.matches[1]);
-                                if (file == Files.end())
-                                    res.status = 404;
-                                else
-                                    res.set_content(file->second, "application/octet-stream");
-                            });
-        Server.Routes().Get("/short", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content_provider(1000, "application/octet-stream",
-                                     [](size_t offset, size_t, httplib::DataSink& sink) {
-                                         if (offset > 0) return false;
-                                         sink.write(std::string(500, 'x').data(), 500);
-                                         return true;
-                                     });
-        });
+        ServeFiles(Server, Files, Requests);
+        ServeShortBody(Server);
         Server.Start();
         Updater.SetPublicKey(Keys.PublicBase64);
         Updater.SetProgramPath((Folder / "app" / "quorvel").string());
