@@ -31,6 +31,10 @@ TEST(CommandLine, VersionHelpAndUsageErrors) {
     result = RunProgram({kQuorvel});
     EXPECT_EQ(result.Status, 1);
     EXPECT_NE(result.Err.find("no display to open the window on"), std::string::npos) << result.Err;
+    // The restart after an upgrade opens the window too; it is no unknown command.
+    result = RunProgram({kQuorvel, "/afterupgrade"});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_NE(result.Err.find("no display to open the window on"), std::string::npos) << result.Err;
 
     const std::vector<std::vector<std::string>> wrong = {
         {"export", "--table", "t"},       // no --connect
@@ -47,6 +51,7 @@ TEST(CommandLine, VersionHelpAndUsageErrors) {
         {"export", "--connect", "DSN=x", "--table", "t", "--colour"},
         {"export", "--connect", "DSN=x", "--table", "\xFF\xFE"},
         {"import"},
+        {"/afterupgrade", "x"},
     };
     for (const auto& args : wrong) {
         std::vector<std::string> command = {kQuorvel};
